@@ -1,0 +1,85 @@
+#include "app/app.h"
+
+#include <cstdlib>
+#include <utility>
+
+namespace kestrova {
+namespace {
+
+// Wraps a handler that gives back no value.
+template <typename F>
+Handler plain(F f) {
+  return [f](const EventArgs&) -> std::optional<bool> {
+    f();
+    return std::nullopt;
+  };
+}
+
+}  // namespace
+
+void App::startUp() {
+  table_.create();
+  exitAction_ = [this] { table_.release(); };
+  shell_.createMainWindow(bindings());
+  shell_.runMessageLoop();
+  normalEnd(0);
+}
+
+void App::normalEnd(int exitCode) {
+  if (exitAction_) {
+    auto action = std::exchange(exitAction_, nullptr);
+    action();
+  }
+  shell_.destroyWindows();
+  shell_.exitProcess(exitCode);
+  std::abort();  // exitProcess does not return
+}
+
+std::vector<Binding> App::bindings() {
+  std::vector<Binding> b;
+  b.push_back({Ctl::主窗口, Event::created, plain([this] { onCreated(); })});
+  b.push_back({Ctl::时钟1, Event::periodic, plain([this] { onSamplingTick(); })});
+  b.push_back({Ctl::时间显示时钟, Event::periodic, plain([this] { onClockTick(); })});
+  b.push_back({Ctl::滑块条1, Event::positionChanged, plain([this] { onSliderMoved(); })});
+  b.push_back({Ctl::图形按钮1, Event::clicked, plain([this] { onFoldClicked(); })});
+  b.push_back({Ctl::图形按钮4, Event::clicked, plain([this] { onPanelToggleClicked(); })});
+  b.push_back({Ctl::图形按钮5, Event::clicked, plain([this] { onMinimiseClicked(); })});
+  b.push_back({Ctl::超级按钮3, Event::clicked, plain([this] { onPanelHideClicked(); })});
+  b.push_back({Ctl::图形按钮3, Event::clicked, plain([this] { onCloseClicked(); })});
+  b.push_back({Ctl::超级按钮1, Event::clicked, plain([this] { onRunClicked(); })});
+  b.push_back({Ctl::超级按钮2, Event::clicked, plain([this] { onStopClicked(); })});
+  b.push_back({Ctl::超级按钮4, Event::clicked, plain([this] { onClearClicked(); })});
+  b.push_back({Ctl::超级按钮5, Event::clicked, plain([this] { onSaveClicked(); })});
+  b.push_back({Ctl::编辑框1, Event::keyPressed, [this](const EventArgs& a) -> std::optional<bool> {
+                 onHostKey(a.key);
+                 return std::nullopt;
+               }});
+  b.push_back({Ctl::编辑框1, Event::leftButtonPressed, plain([this] { onHostLeftButton(); })});
+  return b;
+}
+
+void App::onCreated() {}
+
+void App::onSamplingTick() {
+  table_.refresh(sys_.ifTable);
+}
+
+void App::onClockTick() {}
+void App::onSliderMoved() {}
+void App::onFoldClicked() {}
+void App::onPanelToggleClicked() {}
+void App::onMinimiseClicked() {}
+void App::onPanelHideClicked() {}
+
+void App::onCloseClicked() {
+  normalEnd(0);
+}
+
+void App::onRunClicked() {}
+void App::onStopClicked() {}
+void App::onClearClicked() {}
+void App::onSaveClicked() {}
+void App::onHostKey(int) {}
+void App::onHostLeftButton() {}
+
+}  // namespace kestrova

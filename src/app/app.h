@@ -1,0 +1,70 @@
+// The program: its start-up sequence, its normal end, and the handlers bound to the layout.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "monitor/iftable.h"
+#include "platform/system.h"
+#include "platform/ui.h"
+
+namespace kestrova {
+
+// What start-up and the normal end need of the windowing system.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  // Creates the main window and every control from the layout with these bindings, raises
+  // the created event, then shows the window.
+  virtual void createMainWindow(std::vector<Binding> bindings) = 0;
+  // Runs the message loop until it takes the quit message.
+  virtual void runMessageLoop() = 0;
+  virtual void destroyWindows() = 0;
+  [[noreturn]] virtual void exitProcess(int code) = 0;
+};
+
+// The system services the handlers call.
+struct Services {
+  Ui& ui;
+  IfTableSource& ifTable;
+};
+
+class App {
+ public:
+  App(Shell& shell, Services services) : shell_(shell), sys_(services) {}
+
+  // Start-up sequence; returns only through the normal end.
+  [[noreturn]] void startUp();
+  // Runs the exit action once, destroys the windows and ends the process.
+  [[noreturn]] void normalEnd(int exitCode);
+
+  // Every binding of the layout.
+  std::vector<Binding> bindings();
+
+  const InterfaceTable& table() const { return table_; }
+
+  // Handlers.
+  void onCreated();
+  void onSamplingTick();
+  void onClockTick();
+  void onSliderMoved();
+  void onFoldClicked();
+  void onPanelToggleClicked();
+  void onMinimiseClicked();
+  void onPanelHideClicked();
+  void onCloseClicked();
+  void onRunClicked();
+  void onStopClicked();
+  void onClearClicked();
+  void onSaveClicked();
+  void onHostKey(int key);
+  void onHostLeftButton();
+
+ private:
+  Shell& shell_;
+  Services sys_;
+  InterfaceTable table_;
+  std::function<void()> exitAction_;
+};
+
+}  // namespace kestrova

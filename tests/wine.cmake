@@ -1,0 +1,1 @@
+# Win32 and end-to-end tiers under Wine.
