@@ -1,0 +1,106 @@
+// The windowing toolkit over user32/comctl32: creates the main window and its controls from
+// the layout table, addresses them by layout name, routes their events to the bound handlers.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/ui.h"
+#include "platform/win32/handles.h"
+
+namespace kestrova::win {
+
+// Control and timer ids: kFirstControlId + index(Ctl).
+inline constexpr int kFirstControlId = 1000;
+
+// Hooks for the owner drawing and the colours of the controls; the toolkit calls them from
+// the messages that ask for them. Each returns false when it leaves the message to the default.
+struct Painter {
+  virtual ~Painter() = default;
+  virtual bool drawItem(Ctl, const DRAWITEMSTRUCT&) { return false; }
+  // WM_CTLCOLOR*: sets up the DC and gives the brush, or nullptr for the default.
+  virtual HBRUSH controlColour(Ctl, HDC) { return nullptr; }
+  // WM_PAINT and WM_ERASEBKGND of a control; true when the painter did it all.
+  virtual bool paint(Ctl, HWND) { return false; }
+  virtual bool eraseBackground(Ctl, HWND, HDC) { return false; }
+  // The mouse entered or left a control that tracks it (owner-drawn buttons, the tab).
+  virtual void hoverChanged(Ctl, HWND, bool) {}
+  // WM_SETCURSOR over a control; true when the painter set the pointer.
+  virtual bool setCursor(Ctl) { return false; }
+  // A control's text changed (transparent labels repaint what lies behind them).
+  virtual void textChanged(Ctl, HWND) {}
+};
+
+class Toolkit final : public Ui, public Shell {
+ public:
+  explicit Toolkit(HINSTANCE instance);
+  Toolkit(const Toolkit&) = delete;
+  Toolkit& operator=(const Toolkit&) = delete;
+  ~Toolkit() override;
+
+  void setPainter(Painter* painter) { painter_ = painter; }
+  void setIcons(HICON large, HICON small) {
+    largeIcon_ = large;
+    smallIcon_ = small;
+  }
+
+  // Shell
+  void createMainWindow(std::vector<Binding> bindings) override;
+  void runMessageLoop() override;
+  void destroyWindows() override;
+  [[noreturn]] void exitProcess(int code) override;
+
+  // Ui
+  NativeHandle handle(Ctl c) const override;
+  std::string text(Ctl c) const override;
+  void setText(Ctl c, std::string_view utf8) override;
+  void appendText(Ctl c, std::string_view utf8) override;
+  std::string ansiText(Ctl c) const override;
+  void appendAnsiText(Ctl c, std::string_view ansi) override;
+  bool visible(Ctl c) const override;
+  void setVisible(Ctl c, bool shown) override;
+  int position(Ctl c) const override;
+  void setPosition(Ctl c, int position) override;
+  int outerHeight() const override;
+  void setOuterHeight(int height) override;
+  void minimise() override;
+  void processPendingEvents() override;
+  bool quitPending() const override { return quitPending_; }
+
+  HWND hwnd(Ctl c) const { return hwnds_[index(c)]; }
+
+ private:
+  static LRESULT CALLBACK mainProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM);
+
+  LRESULT onMainMessage(HWND, UINT, WPARAM, LPARAM);
+  LRESULT onControlMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
+  // Messages that a container (the main window or a group box) gets about its children.
+  bool onChildNotification(UINT, WPARAM, LPARAM, LRESULT& result);
+
+  void createControl(Ctl c);
+  std::optional<bool> raise(Ctl c, Event e, const EventArgs& args = {});
+  bool hasBinding(Ctl c, Event e) const;
+  // Key and mouse events taken from the queue; true when the message is withheld.
+  bool preTranslate(MSG& msg);
+  void dispatch(MSG& msg);
+  Ctl controlOf(HWND h) const;
+
+  HINSTANCE instance_;
+  std::array<HWND, kControlCount + 1> hwnds_{};
+  std::array<WNDPROC, kControlCount> originalProcs_{};
+  std::array<bool, kControlCount> hovering_{};
+  std::vector<Binding> bindings_;
+  UniqueFont tabFont_;
+  HICON largeIcon_ = nullptr;
+  HICON smallIcon_ = nullptr;
+  Painter* painter_ = nullptr;
+  bool quitPending_ = false;
+  int quitCode_ = 0;
+};
+
+}  // namespace kestrova::win
