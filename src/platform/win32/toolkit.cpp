@@ -313,7 +313,7 @@ bool Toolkit::preTranslate(MSG& msg) {
       if (isMain || dragsWindow(spec(c).kind)) {
         // Moves the window exactly as a press on a title bar would; the control gets nothing.
         ReleaseCapture();
-        SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, msg.lParam);
+        SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
         return true;
       }
       if (msg.message == WM_LBUTTONDOWN && hasBinding(c, Event::leftButtonPressed)) {
