@@ -43,19 +43,23 @@ class FakeShell : public Shell {
   }
 };
 
-class NoIfTable : public IfTableSource {
+// Answers every refresh with three rows.
+class ThreeRows : public IfTableSource {
  public:
-  int calls = 0;
-  std::uint32_t getIfTable(std::uint8_t*, std::uint32_t* size, bool) override {
-    ++calls;
-    *size = 0;
+  std::uint32_t getIfTable(std::uint8_t* buffer, std::uint32_t* size, bool sorted) override {
+    const std::uint32_t needed = 4 + 3 * kIfRowSize;
+    if (!sorted || *size < needed) {
+      *size = needed;
+      return 122;  // ERROR_INSUFFICIENT_BUFFER
+    }
+    buffer[0] = 3;
     return 0;
   }
 };
 
 struct AppFixture : ::testing::Test {
   testing::FakeUi ui;
-  NoIfTable ifTable;
+  ThreeRows ifTable;
   FakeShell shell;
   App app{shell, Services{ui, ifTable}};
 
@@ -86,11 +90,22 @@ TEST_F(AppFixture, TheCloseButtonEndsFromInsideTheLoopWithCodeZero) {
   EXPECT_EQ(std::count(shell.steps.begin(), shell.steps.end(), "destroy"), 1);
 }
 
-TEST_F(AppFixture, TheExitActionRunsOnceEvenWhenTheEndIsReachedTwice) {
+TEST_F(AppFixture, TheExitActionReleasesTheTableOnceAtTheEnd) {
+  shell.duringLoop = [&] {
+    shell.raise(Ctl::时钟1, Event::periodic);
+    EXPECT_EQ(app.table().count(), 3);
+  };
   EXPECT_EQ(run(), 0);
+  EXPECT_EQ(app.table().count(), 0) << "the table was released on the way out";
+  // A later end finds no exit action left: the table stays as it is.
+  shell.raise(Ctl::时钟1, Event::periodic);
   EXPECT_THROW(app.normalEnd(0), ProcessEnded);
-  // The table release ran on the first end; a second end finds no action left to run.
-  EXPECT_EQ(app.table().count(), 0);
+  EXPECT_EQ(app.table().count(), 3);
+}
+
+TEST_F(AppFixture, TheTableIsEmptyUntilTheFirstTick) {
+  shell.duringLoop = [&] { EXPECT_EQ(app.table().count(), 0); };
+  EXPECT_EQ(run(), 0);
 }
 
 TEST_F(AppFixture, EveryEventOfTheLayoutIsBoundExactlyOnce) {
