@@ -1,1 +1,36 @@
-# Win32 and end-to-end tiers under Wine.
+# Win32 (tier 2) and end-to-end (tier 3) tests, cross-built for win64 and run under Wine 64.
+#
+# The fixture "wine" (tests/wine/winenv.sh) gives every test of both tiers a private Xvfb, a
+# private WINEPREFIX in ${CMAKE_BINARY_DIR}/wine/prefix and a persistent wineserver; it is torn
+# down by the cleanup test, also when tests fail or time out. Tests are listed at ctest time
+# (DISCOVERY_MODE PRE_TEST), so building needs no Wine; the listing runs before the fixture,
+# in a display-less listing prefix of its own (tests/wine/emulator.sh).
+
+set(KESTROVA_WINE_DIR ${CMAKE_BINARY_DIR}/wine)
+set(KESTROVA_WINE_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/wine)
+# Every test program of this directory runs through the emulator.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTROVA_WINE_SCRIPTS}/emulator.sh ${KESTROVA_WINE_DIR})
+
+add_test(NAME wine.start COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh start ${KESTROVA_WINE_DIR})
+add_test(NAME wine.stop COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh stop ${KESTROVA_WINE_DIR})
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
+
+# Properties of every test that runs a Windows program on the private desktop. The lock keeps
+# them one at a time: they share one screen, one mouse and one keyboard.
+set(kestrova_wine_test_properties
+  FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 90)
+
+# --- Tier 2: the platform layer against the real (Wine) API -------------------------------
+file(GLOB platform_test_sources CONFIGURE_DEPENDS platform/*_test.cpp)
+add_executable(kestrova_platform_tests ${platform_test_sources})
+target_include_directories(kestrova_platform_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(kestrova_platform_tests PRIVATE
+  kestrova_win kestrova_warnings GTest::gmock GTest::gtest_main)
+gtest_discover_tests(kestrova_platform_tests
+  TEST_PREFIX "win32."
+  DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
+  PROPERTIES ${kestrova_wine_test_properties})
+
+# --- Tier 3: end to end, a driver of our own against the real Kestrova.exe -----------------
+add_subdirectory(e2e)

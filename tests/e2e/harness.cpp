@@ -1,0 +1,375 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
+#ifndef KESTROVA_EXE
+#define KESTROVA_EXE ""
+#endif
+
+namespace kestrova::e2e {
+
+std::wstring widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
+}
+
+bool waitUntil(const std::function<bool()>& cond, Millis timeout, Millis poll) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (cond()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return cond();
+    std::this_thread::sleep_for(poll);
+  }
+}
+
+// --- Program ----------------------------------------------------------------------------
+
+namespace {
+
+// A Unix path from CMake (/work/...) becomes the Wine drive path Z:\work\...
+std::wstring windowsPath(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+}  // namespace
+
+std::wstring Program::defaultPath() {
+  if (const wchar_t* env = _wgetenv(L"KESTROVA_EXE"); env && *env) return windowsPath(env);
+  return windowsPath(widen(KESTROVA_EXE));
+}
+
+Program::Program(std::wstring path) : path_(std::move(path)) {}
+
+Program::~Program() {
+  stop();
+}
+
+bool Program::start() {
+  stop();
+  job_ = CreateJobObjectW(nullptr, nullptr);
+  if (job_) {
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  }
+  // The program's directory as its working directory, as Explorer would start it.
+  std::wstring dir = path_.substr(0, path_.find_last_of(L"\\/") == std::wstring::npos
+                                         ? 0
+                                         : path_.find_last_of(L"\\/"));
+  std::wstring commandLine = L"\"" + path_ + L"\"";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                      nullptr, dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+    error_ = GetLastError();
+    return false;
+  }
+  if (job_) AssignProcessToJobObject(job_, pi.hProcess);
+  ResumeThread(pi.hThread);
+  CloseHandle(pi.hThread);
+  process_ = pi.hProcess;
+  pid_ = pi.dwProcessId;
+  return true;
+}
+
+bool Program::running() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+std::optional<DWORD> Program::waitForExit(Millis timeout) {
+  if (!process_) return std::nullopt;
+  if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
+    return std::nullopt;
+  }
+  DWORD code = 0;
+  if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+  return code;
+}
+
+void Program::stop() {
+  if (process_) {
+    if (running()) {
+      if (job_) TerminateJobObject(job_, 1);
+      TerminateProcess(process_, 1);
+      WaitForSingleObject(process_, 10000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+  }
+  if (job_) {
+    CloseHandle(job_);
+    job_ = nullptr;
+  }
+}
+
+HWND Program::waitForMainWindow(Millis timeout) const {
+  HWND found = nullptr;
+  waitUntil(
+      [&] {
+        for (HWND w : topLevelWindows(pid_, kMainWindowClass)) {
+          if (IsWindowVisible(w)) {
+            found = w;
+            return true;
+          }
+        }
+        return !running();
+      },
+      timeout, 50ms);
+  return found;
+}
+
+// --- Finding windows --------------------------------------------------------------------
+
+std::vector<HWND> topLevelWindows(DWORD pid, std::wstring_view cls) {
+  struct Search {
+    DWORD pid;
+    std::wstring_view cls;
+    std::vector<HWND> found;
+  } search{pid, cls, {}};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != s.pid) return TRUE;
+        if (!s.cls.empty()) {
+          wchar_t name[256] = {};
+          GetClassNameW(w, name, 256);
+          if (s.cls != name) return TRUE;
+        }
+        s.found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::optional<Ctl> ctlByName(std::string_view layoutName) {
+  for (const auto& c : controls()) {
+    if (c.name == layoutName) return c.id;
+  }
+  return std::nullopt;
+}
+
+HWND findControl(HWND main, Ctl c) {
+  struct Search {
+    int id;
+    HWND found;
+  } search{controlId(c), nullptr};
+  // EnumChildWindows walks every descendant, so controls inside group boxes are found too.
+  EnumChildWindows(
+      main,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) != s.id) return TRUE;
+        s.found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+HWND findControl(HWND main, std::string_view layoutName) {
+  const auto c = ctlByName(layoutName);
+  return c ? findControl(main, *c) : nullptr;
+}
+
+// --- Reading ----------------------------------------------------------------------------
+
+std::string text(HWND w) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+  DWORD_PTR copied = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                           SMTO_ABORTIFHUNG, 5000, &copied)) {
+    return {};
+  }
+  buffer.resize(std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size()));
+  return narrow(buffer);
+}
+
+std::string className(HWND w) {
+  wchar_t name[256] = {};
+  const int n = GetClassNameW(w, name, 256);
+  return narrow(std::wstring_view(name, static_cast<std::size_t>(std::max(n, 0))));
+}
+
+LONG_PTR style(HWND w) {
+  return GetWindowLongPtrW(w, GWL_STYLE);
+}
+LONG_PTR exStyle(HWND w) {
+  return GetWindowLongPtrW(w, GWL_EXSTYLE);
+}
+bool ownVisible(HWND w) {
+  return (style(w) & WS_VISIBLE) != 0;
+}
+bool shownOnScreen(HWND w) {
+  return IsWindowVisible(w) != FALSE;
+}
+bool enabled(HWND w) {
+  return IsWindowEnabled(w) != FALSE;
+}
+
+Rect screenRect(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+HWND parentOf(HWND w) {
+  HWND p = GetAncestor(w, GA_PARENT);
+  return p == GetDesktopWindow() ? nullptr : p;
+}
+
+Rect rectInParent(HWND w) {
+  RECT r{};
+  GetWindowRect(w, &r);
+  if (HWND p = parentOf(w)) MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+std::vector<HWND> childrenFrontToBack(HWND parent) {
+  std::vector<HWND> out;
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
+  return out;
+}
+
+POINT screenPoint(HWND w, int x, int y) {
+  POINT p{x, y};
+  ClientToScreen(w, &p);
+  return p;
+}
+
+POINT centre(HWND w) {
+  const Rect r = screenRect(w);
+  return {r.left + r.width / 2, r.top + r.height / 2};
+}
+
+SIZE screenSize() {
+  return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
+bool roundTrip(HWND w, Millis timeout) {
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, static_cast<UINT>(timeout.count()),
+                             &result) != 0;
+}
+
+// --- Input ------------------------------------------------------------------------------
+
+namespace {
+
+void sendMouse(POINT p, DWORD flags) {
+  // Wine maps an absolute coordinate d to (d * screen size) >> 16; this d lands on p exactly.
+  const SIZE s = screenSize();
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>((static_cast<long long>(p.x) * 65536 + s.cx - 1) / s.cx);
+  in.mi.dy = static_cast<LONG>((static_cast<long long>(p.y) * 65536 + s.cy - 1) / s.cy);
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}
+
+void sendKey(WORD vk, WORD scan, DWORD flags) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.wScan = scan;
+  in.ki.dwFlags = flags;
+  SendInput(1, &in, sizeof in);
+}
+
+}  // namespace
+
+void moveMouse(POINT p) {
+  sendMouse(p, 0);
+  waitUntil([&] {
+    POINT c{};
+    GetCursorPos(&c);
+    return c.x == p.x && c.y == p.y;
+  }, 2s, 5ms);
+}
+
+void leftDown(POINT p) {
+  moveMouse(p);
+  sendMouse(p, MOUSEEVENTF_LEFTDOWN);
+}
+
+void leftUp(POINT p) {
+  sendMouse(p, MOUSEEVENTF_LEFTUP);
+}
+
+void click(POINT p) {
+  leftDown(p);
+  leftUp(p);
+}
+
+void drag(POINT from, POINT to, int steps) {
+  leftDown(from);
+  for (int i = 1; i <= steps; ++i) {
+    const POINT q{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
+    sendMouse(q, 0);
+    // Let the receiving thread take each move, as a hand would pace them.
+    std::this_thread::sleep_for(15ms);
+  }
+  leftUp(to);
+}
+
+void typeText(std::string_view utf8) {
+  for (wchar_t unit : widen(utf8)) {
+    sendKey(0, static_cast<WORD>(unit), KEYEVENTF_UNICODE);
+    sendKey(0, static_cast<WORD>(unit), KEYEVENTF_UNICODE | KEYEVENTF_KEYUP);
+  }
+}
+
+void pressKey(WORD vk) {
+  const WORD scan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+  sendKey(vk, scan, 0);
+  sendKey(vk, scan, KEYEVENTF_KEYUP);
+}
+
+// --- Pixels -----------------------------------------------------------------------------
+
+std::uint32_t screenPixel(POINT p) {
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 1;
+  info.bmiHeader.biHeight = 1;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, 1, 1, screen, p.x, p.y, SRCCOPY);
+  GdiFlush();
+  const std::uint32_t pixel = bits ? (*static_cast<const std::uint32_t*>(bits) & 0xFFFFFFu) : 0;
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return pixel;
+}
+
+}  // namespace kestrova::e2e

@@ -1,0 +1,120 @@
+// The end-to-end harness: starts the real Kestrova.exe, finds its windows and controls, reads
+// what a user sees and acts as a user does (mouse, keyboard), from a Windows process of its
+// own. Every call that waits takes a timeout; nothing sleeps blindly.
+//
+// Contract with the toolkit (src/platform): the main window's class is "KestrovaMainWindow";
+// every windowed control's window has the control ID 1000 + index(Ctl) (GetDlgCtrlID);
+// controls inside a group box are child windows of that group box.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/layout.h"
+
+namespace kestrova::e2e {
+
+using namespace std::chrono_literals;
+using Millis = std::chrono::milliseconds;
+
+inline constexpr wchar_t kMainWindowClass[] = L"KestrovaMainWindow";
+inline constexpr Millis kStartTimeout = 30s;  // a cold Wine start of a GUI program
+inline constexpr Millis kActionTimeout = 10s;
+
+// The control ID of a windowed control's window.
+constexpr int controlId(Ctl c) {
+  return 1000 + static_cast<int>(index(c));
+}
+
+// UTF-8 <-> UTF-16.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+
+// Polls cond every poll until it holds or timeout passes; returns its last value.
+bool waitUntil(const std::function<bool()>& cond, Millis timeout = kActionTimeout,
+               Millis poll = 20ms);
+
+// The program under test, started in a job object that kills it (and anything it started)
+// when the job closes: on stop(), in the destructor, or when the driver itself dies.
+class Program {
+ public:
+  // The exe the build made (KESTROVA_EXE from CMake), or the environment's KESTROVA_EXE.
+  static std::wstring defaultPath();
+
+  explicit Program(std::wstring path = defaultPath());
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool start();  // false if CreateProcess failed; see lastError()
+  DWORD pid() const { return pid_; }
+  HANDLE process() const { return process_; }
+  bool running() const;
+  // The exit code once the process has ended within timeout.
+  std::optional<DWORD> waitForExit(Millis timeout = kActionTimeout);
+  // Ends the process (and its job) unless it has ended already. Idempotent.
+  void stop();
+  DWORD lastError() const { return error_; }
+
+  // The visible top-level window of class KestrovaMainWindow that belongs to the process.
+  HWND waitForMainWindow(Millis timeout = kStartTimeout) const;
+
+ private:
+  std::wstring path_;
+  HANDLE job_ = nullptr;
+  HANDLE process_ = nullptr;
+  DWORD pid_ = 0;
+  DWORD error_ = 0;
+};
+
+// Top-level windows of a process with a class name (any class if empty).
+std::vector<HWND> topLevelWindows(DWORD pid, std::wstring_view className = {});
+
+// A control by its layout name or id: the descendant of main with its control ID.
+HWND findControl(HWND main, Ctl c);
+HWND findControl(HWND main, std::string_view layoutName);
+std::optional<Ctl> ctlByName(std::string_view layoutName);
+
+// What a user sees of a window, read from outside the process.
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool operator==(const Rect&) const = default;
+};
+std::string text(HWND w);       // WM_GETTEXT through the wide call, as UTF-8
+std::string className(HWND w);  // as UTF-8
+LONG_PTR style(HWND w);
+LONG_PTR exStyle(HWND w);
+bool ownVisible(HWND w);    // the window's own WS_VISIBLE
+bool shownOnScreen(HWND w); // IsWindowVisible: it and every ancestor shown
+bool enabled(HWND w);
+Rect screenRect(HWND w);
+Rect rectInParent(HWND w);  // relative to the parent's client area (screen for top-level)
+HWND parentOf(HWND w);      // the parent window, nullptr for a top-level window
+std::vector<HWND> childrenFrontToBack(HWND parent);  // GW_CHILD, then GW_HWNDNEXT
+POINT screenPoint(HWND w, int x, int y);              // a point of w's client area on screen
+POINT centre(HWND w);
+SIZE screenSize();
+
+// Input as a user gives it (SendInput), in screen coordinates.
+void moveMouse(POINT p);
+void leftDown(POINT p);
+void leftUp(POINT p);
+void click(POINT p);
+void drag(POINT from, POINT to, int steps = 8);
+void typeText(std::string_view utf8);  // KEYEVENTF_UNICODE, one unit after the other
+void pressKey(WORD vk);
+
+// The colour on screen at p (BitBlt from the screen DC), as 0x00RRGGBB.
+std::uint32_t screenPixel(POINT p);
+
+// Sends WM_NULL with a timeout: returns when the window's thread has taken its sent messages.
+bool roundTrip(HWND w, Millis timeout = kActionTimeout);
+
+}  // namespace kestrova::e2e

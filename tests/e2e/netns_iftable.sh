@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# The interface table under Wine inside network namespaces of the test's own.
+#
+#   netns_iftable.sh DUMP.exe WORKDIR   the test
+#   netns_iftable.sh --cleanup WORKDIR  removes what an interrupted run left (ctest cleanup)
+#
+# Two namespaces, kestrova-rig-a and kestrova-rig-b, joined by a veth pair (10.200.0.1 in a,
+# 10.200.0.2 in b) and with IPv6 off, so that the only traffic is what this test sends from a
+# to b. A wineserver of a prefix of its own is started inside a (Wine answers GetIfTable from
+# a service that lives where the wineserver started), then the dump program prints row 2 of
+# the table, which must be the veth end (lo is row 1) with exactly the kernel's counters
+# from /proc/net/dev of that namespace.
+set -uo pipefail
+
+WINE=${WINE:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+ns_a=kestrova-rig-a
+ns_b=kestrova-rig-b
+
+if [ "${1:-}" = --cleanup ]; then
+  dump=""
+  work=${2:?usage: netns_iftable.sh --cleanup WORKDIR}
+else
+  dump=${1:?usage: netns_iftable.sh DUMP.exe WORKDIR}
+  work=${2:?usage: netns_iftable.sh DUMP.exe WORKDIR}
+fi
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+prefix=$work/prefix
+
+fail() { echo "netns_iftable: FAIL: $*" >&2; exit 1; }
+
+cleanup() {
+  if [ -d "$prefix" ]; then
+    WINEPREFIX=$prefix timeout 20 "$WINESERVER" -k </dev/null >/dev/null 2>&1
+    WINEPREFIX=$prefix timeout 20 "$WINESERVER" -w </dev/null >/dev/null 2>&1
+  fi
+  local ns
+  for ns in "$ns_a" "$ns_b"; do
+    if ip netns list | grep -qw "$ns"; then
+      # Anything still running in the namespace (a wine process the server lost) ends too.
+      ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
+      ip netns del "$ns" 2>/dev/null
+    fi
+  done
+  rm -rf "$prefix" "$work/dump.out"
+}
+
+if [ -z "$dump" ]; then
+  cleanup
+  exit 0
+fi
+
+[ "$(id -u)" -eq 0 ] || { echo "netns_iftable: needs root for ip netns; skipped"; exit 0; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+cleanup
+
+in_a() { ip netns exec "$ns_a" "$@"; }
+wine_a() { in_a env -u DISPLAY WINEPREFIX="$prefix" WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" \
+  LANG=C LC_ALL=C "$@"; }
+
+# Kernel counters of the veth end in a: "rx tx" bytes.
+counters() {
+  in_a cat /proc/net/dev | awk -F'[: ]+' '$2 == "kva" { print $3, $11 }'
+}
+
+ip netns add "$ns_a" || fail "ip netns add"
+ip netns add "$ns_b" || fail "ip netns add"
+for ns in "$ns_a" "$ns_b"; do
+  ip netns exec "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
+    >/dev/null || fail "disabling IPv6"
+done
+# The pair is made inside a with its peer placed in b: nothing touches the host's namespace.
+ip -n "$ns_a" link add kva type veth peer name kvb netns "$ns_b" || fail "veth pair"
+ip -n "$ns_a" addr add 10.200.0.1/24 dev kva
+ip -n "$ns_b" addr add 10.200.0.2/24 dev kvb
+ip -n "$ns_a" link set lo up
+ip -n "$ns_b" link set lo up
+ip -n "$ns_a" link set kva up
+ip -n "$ns_b" link set kvb up
+
+# Wine first from inside a: the wineserver, then the prefix's first processes.
+mkdir -p "$prefix"
+wine_a setsid "$WINESERVER" -p </dev/null >/dev/null 2>&1
+wine_a timeout 180 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1 || fail "warming the prefix in $ns_a"
+
+# Traffic between the test's own namespaces only: five 100-byte UDP datagrams from a to b
+# (b answers each with an ICMP port-unreachable; ARP comes first).
+for _ in 1 2 3 4 5; do
+  in_a bash -c 'printf "%0100d" 0 >/dev/udp/10.200.0.2/9' || fail "UDP send"
+done
+# Until the counters hold still (replies arrive within milliseconds), at most 10 s.
+prev=""
+deadline=$((SECONDS + 10))
+while :; do
+  now=$(counters)
+  [ -n "$now" ] && [ "$now" = "$prev" ] && break
+  ((SECONDS < deadline)) || fail "counters of kva do not settle: $now"
+  prev=$now
+  sleep 0.3
+done
+read -r rx tx <<<"$now"
+((tx >= 5 * (100 + 42))) || fail "kernel shows only $tx bytes sent on kva"
+
+wine_a timeout 60 "$WINE" "$dump" </dev/null 2>&1 | tr -d '\r' >"$work/dump.out"
+[ "${PIPESTATUS[0]}" -eq 0 ] || {
+  cat "$work/dump.out"; fail "the dump program failed"; }
+cat "$work/dump.out"
+after=$(counters)
+ifindex=$(in_a cat /sys/class/net/kva/ifindex)
+
+read -r _ rows _ < <(grep '^rows ' "$work/dump.out")
+read -r _ _ index _ in _ out < <(grep '^row2 ' "$work/dump.out")
+echo "kernel: kva ifindex $ifindex rx $rx tx $tx (after the dump: $after)"
+[ "${rows:-0}" -eq 2 ] || fail "expected 2 rows (lo, kva), Wine gave ${rows:-none}"
+[ "${index:-}" = "$ifindex" ] || fail "row 2 has index ${index:-none}, kva has $ifindex"
+[ "$after" = "$now" ] || fail "traffic during the dump: $now -> $after"
+[ "${in:-}" = "$rx" ] || fail "row 2 dwInOctets ${in:-none} != kernel rx $rx"
+[ "${out:-}" = "$tx" ] || fail "row 2 dwOutOctets ${out:-none} != kernel tx $tx"
+echo "netns_iftable: row 2 is kva with in=$in out=$out, as the kernel counts"

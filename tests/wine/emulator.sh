@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# CROSSCOMPILING_EMULATOR of the win64 tests: runs a Windows test program under Wine 64.
+#
+#   emulator.sh DIR PROGRAM.exe [ARGS...]
+#
+# With DIR/state present (the ctest fixture of tests/wine/winenv.sh is up) the program runs in
+# that prefix, on that Xvfb. Without it (gtest_discover_tests listing the tests before the
+# fixture exists) it runs in a listing prefix of its own without a display; its output then
+# goes through a file, so that the transient wineserver, which inherits the program's stdio,
+# keeps no pipe of the caller open.
+#
+# Environment: KESTROVA_LANG (default zh_CN.UTF-8) becomes LANG and LC_ALL, so that a test
+# can ask for the Western locale (C: ANSI code page 1252; zh_CN.UTF-8: 936).
+set -uo pipefail
+
+dir=${1:?usage: emulator.sh DIR PROGRAM [ARGS...]}
+shift
+WINE=${WINE:-/usr/lib/wine/wine64}
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
+
+export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=${KESTROVA_LANG:-zh_CN.UTF-8}
+export LC_ALL=$LANG
+unset LANGUAGE
+
+if [ -f "$dir/state" ]; then
+  WINEPREFIX=$(sed -n 's/^WINEPREFIX=//p' "$dir/state")
+  DISPLAY=$(sed -n 's/^DISPLAY=//p' "$dir/state")
+  export WINEPREFIX DISPLAY
+  exec "$WINE" "$@"
+fi
+
+# Listing mode: no display, a prefix that outlives the run (its creation costs seconds).
+export WINEPREFIX=$dir/list-prefix
+unset DISPLAY
+mkdir -p "$WINEPREFIX"
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+"$WINE" "$@" </dev/null >"$out" 2>&1
+rc=$?
+cat "$out"
+exit $rc
