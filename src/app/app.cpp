@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "app/appearance.h"
+
 namespace kestrova {
 namespace {
 
@@ -58,18 +60,41 @@ std::vector<Binding> App::bindings() {
   return b;
 }
 
-void App::onCreated() {}
+// Window creation set-up: before the first show, once.
+void App::onCreated() {
+  display_.reset();
+  writeStartTimeLabel(sys_.ui, sys_.clock);
+  applyTransparency(sys_.ui, sys_.transparency, kInitialAlpha);
+}
 
 void App::onSamplingTick() {
   table_.refresh(sys_.ifTable);
+  display_.update(table_, kShownRow);
 }
 
-void App::onClockTick() {}
-void App::onSliderMoved() {}
-void App::onFoldClicked() {}
-void App::onPanelToggleClicked() {}
-void App::onMinimiseClicked() {}
-void App::onPanelHideClicked() {}
+void App::onClockTick() {
+  elapsed_.update(sys_.ui);
+}
+
+void App::onSliderMoved() {
+  transparencyFromSlider(sys_.ui, sys_.transparency);
+}
+
+void App::onFoldClicked() {
+  foldOrUnfold(sys_.ui);
+}
+
+void App::onPanelToggleClicked() {
+  togglePanel(sys_.ui);
+}
+
+void App::onMinimiseClicked() {
+  minimiseIfVisible(sys_.ui);
+}
+
+void App::onPanelHideClicked() {
+  hidePanel(sys_.ui);
+}
 
 void App::onCloseClicked() {
   normalEnd(0);

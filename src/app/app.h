@@ -4,7 +4,11 @@
 #include <functional>
 #include <vector>
 
+#include "monitor/display.h"
 #include "monitor/iftable.h"
+#include "monitor/timelabels.h"
+#include "platform/figures.h"
+#include "platform/looks.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -27,11 +31,16 @@ class Shell {
 struct Services {
   Ui& ui;
   IfTableSource& ifTable;
+  SystemFigures& figures;
+  LocalClock& clock;
+  BarColour& barColour;
+  Transparency& transparency;
 };
 
 class App {
  public:
-  App(Shell& shell, Services services) : shell_(shell), sys_(services) {}
+  App(Shell& shell, Services services)
+      : shell_(shell), sys_(services), display_(sys_.ui, sys_.barColour, sys_.figures) {}
 
   // Start-up sequence; returns only through the normal end.
   [[noreturn]] void startUp();
@@ -42,6 +51,7 @@ class App {
   std::vector<Binding> bindings();
 
   const InterfaceTable& table() const { return table_; }
+  const TrafficDisplay& display() const { return display_; }
 
   // Handlers.
   void onCreated();
@@ -64,6 +74,8 @@ class App {
   Shell& shell_;
   Services sys_;
   InterfaceTable table_;
+  TrafficDisplay display_;
+  ElapsedTime elapsed_;
   std::function<void()> exitAction_;
 };
 

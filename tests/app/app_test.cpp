@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_system.h"
 #include "support/fake_ui.h"
 
 namespace kestrova {
@@ -60,8 +61,12 @@ class ThreeRows : public IfTableSource {
 struct AppFixture : ::testing::Test {
   testing::FakeUi ui;
   ThreeRows ifTable;
+  testing::FakeFigures figures;
+  testing::FakeClock clock;
+  testing::FakeBarColour colour{ui};
+  testing::FakeTransparency transparency{ui};
   FakeShell shell;
-  App app{shell, Services{ui, ifTable}};
+  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency}};
 
   int run() {
     try {
@@ -132,6 +137,100 @@ TEST_F(AppFixture, EveryEventOfTheLayoutIsBoundExactlyOnce) {
     EXPECT_EQ(std::count_if(b.begin(), b.end(),
                             [&](const Binding& x) { return x.control == c && x.event == e; }),
               1);
+  }
+}
+
+// The application with a table source whose rows the test sets, and a shell that only binds.
+struct WiredApp : ::testing::Test {
+  testing::FakeUi ui;
+  testing::RowsIfTable ifTable;
+  testing::FakeFigures figures;
+  testing::FakeClock clock;
+  testing::FakeBarColour colour{ui};
+  testing::FakeTransparency transparency{ui};
+  FakeShell shell;
+  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency}};
+
+  WiredApp() {
+    shell.bound = app.bindings();
+    ui.log.clear();
+  }
+  void raise(Ctl c, Event e) { shell.raise(c, e); }
+};
+
+TEST_F(WiredApp, CreationSetUpResetsTheDisplayWritesTheStartTimeThenAppliesAlpha220) {
+  raise(Ctl::主窗口, Event::created);
+  EXPECT_EQ(figures.baselines, 1);
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"setText 透明标签2 Kestrova启动时间：2011年3月4日9时5分7秒",
+                                      "alpha 主窗口 220"}));
+  EXPECT_EQ(app.display().totalBytes(), 0);
+}
+
+TEST_F(WiredApp, StartUpCompletesTheSetUpInsideTheCreatedEventBeforeTheWindowIsShown) {
+  std::vector<std::string> logAtLoop;
+  shell.duringLoop = [&] { logAtLoop = ui.log; };
+  try {
+    app.startUp();
+  } catch (const ProcessEnded&) {
+  }
+  EXPECT_EQ(logAtLoop,
+            (std::vector<std::string>{"setText 透明标签2 Kestrova启动时间：2011年3月4日9时5分7秒",
+                                      "alpha 主窗口 220"}));
+  EXPECT_EQ(figures.baselines, 1);
+}
+
+TEST_F(WiredApp, EverySamplingTickRefreshesTheTableThenShowsRowTwo) {
+  raise(Ctl::主窗口, Event::created);
+  ifTable.rows = {{5, 5}, {1000, 2000}};
+  raise(Ctl::时钟1, Event::periodic);
+  ifTable.rows = {{9, 9}, {1000 + 3072, 2000 + 2047}};
+  raise(Ctl::时钟1, Event::periodic);
+  EXPECT_EQ(app.table().count(), 2);
+  EXPECT_EQ(ui.state(Ctl::接收透明标签).text, "3.00KB");
+  EXPECT_EQ(ui.state(Ctl::发送透明标签).text, "2.00KB");
+  EXPECT_EQ(ui.state(Ctl::接收进度条).position, 1);
+}
+
+TEST_F(WiredApp, EveryClockTickAdvancesTheRunningTime) {
+  for (int i = 0; i < 61; ++i) raise(Ctl::时间显示时钟, Event::periodic);
+  EXPECT_EQ(ui.state(Ctl::透明标签1).text, "Kestrova已运行：0天0时1分1秒");
+}
+
+TEST_F(WiredApp, TheWindowCommandsAreBoundToTheirControls) {
+  const struct {
+    Ctl control;
+    Event event;
+    std::function<void()> before;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {Ctl::滑块条1,
+       Event::positionChanged,
+       [&] { ui.state(Ctl::滑块条1).position = 1; },
+       {"alpha 主窗口 101"}},
+      {Ctl::滑块条1,
+       Event::positionChanged,
+       [&] { ui.state(Ctl::滑块条1).position = 155; },
+       {"alpha 主窗口 255"}},
+      {Ctl::图形按钮1, Event::clicked, [&] { ui.outer = 580; }, {"setOuterHeight 主窗口 24"}},
+      {Ctl::图形按钮1, Event::clicked, [&] { ui.outer = 24; }, {"setOuterHeight 主窗口 580"}},
+      {Ctl::图形按钮5,
+       Event::clicked,
+       [&] { ui.state(Ctl::主窗口).shown = true; },
+       {"minimise 主窗口"}},
+      {Ctl::图形按钮5, Event::clicked, [&] { ui.state(Ctl::主窗口).shown = false; }, {}},
+      {Ctl::图形按钮4,
+       Event::clicked,
+       [&] { ui.state(Ctl::主窗口).shown = true; },
+       {"show 分组框1"}},
+      {Ctl::图形按钮4, Event::clicked, [] {}, {"hide 分组框1"}},
+      {Ctl::超级按钮3, Event::clicked, [] {}, {"hide 分组框1"}},
+  };
+  for (const auto& c : cases) {
+    c.before();
+    ui.log.clear();
+    raise(c.control, c.event);
+    EXPECT_EQ(ui.log, c.calls) << spec(c.control).name;
   }
 }
 

@@ -58,6 +58,7 @@ class FakeUi : public Ui {
     record("appendAnsiText", c, ansi);
   }
   bool visible(Ctl c) const override {
+    if (c == Ctl::主窗口) return state(c).shown;
     const auto& s = spec(c);
     if (!state(c).shown || !state(Ctl::主窗口).shown) return false;
     return s.parent == Ctl::主窗口 || state(s.parent).shown;

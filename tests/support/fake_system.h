@@ -1,0 +1,109 @@
+// Stand-ins for the system figures, the local clock, the bar colour and transparency calls,
+// and an interface table the test sets row by row. The colour and transparency calls land in
+// the FakeUi's log, so the order of bar positions and colours can be checked together.
+#pragma once
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "monitor/iftable.h"
+#include "platform/figures.h"
+#include "platform/looks.h"
+#include "platform/system.h"
+#include "support/fake_ui.h"
+
+namespace kestrova::testing {
+
+// The layout name of the control (or 主窗口) that FakeUi gives this handle.
+inline std::string nameOfHandle(const FakeUi& ui, NativeHandle h) {
+  if (h == ui.handle(Ctl::主窗口)) return "主窗口";
+  for (const auto& c : controls()) {
+    if (ui.handle(c.id) == h) return std::string(c.name);
+  }
+  return "handle " + std::to_string(h);
+}
+
+class FakeBarColour : public BarColour {
+ public:
+  explicit FakeBarColour(FakeUi& ui) : ui_(ui) {}
+  void set(NativeHandle bar, ColourRef colour) override {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(colour));
+    ui_.log.push_back("barColour " + nameOfHandle(ui_, bar) + " " + hex);
+  }
+
+ private:
+  FakeUi& ui_;
+};
+
+class FakeTransparency : public Transparency {
+ public:
+  explicit FakeTransparency(FakeUi& ui) : ui_(ui) {}
+  void apply(NativeHandle window, std::uint8_t alpha) override {
+    ui_.log.push_back("alpha " + nameOfHandle(ui_, window) + " " + std::to_string(alpha));
+  }
+
+ private:
+  FakeUi& ui_;
+};
+
+class FakeFigures : public SystemFigures {
+ public:
+  int load = 0;
+  PhysicalMemory memory{1024, 512};
+  int baselines = 0;
+  int loadReadings = 0;
+
+  void takeCpuBaseline() override { ++baselines; }
+  int cpuLoadPercent() override {
+    ++loadReadings;
+    return load;
+  }
+  PhysicalMemory physicalMemory() override { return memory; }
+};
+
+class FakeClock : public LocalClock {
+ public:
+  LocalTime time{2011, 3, 4, 9, 5, 7};
+  LocalTime now() override { return time; }
+};
+
+// An interface table whose rows (received, sent octets) the test sets; every refresh reads
+// them as they stand.
+class RowsIfTable : public IfTableSource {
+ public:
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> rows;
+  bool failing = false;
+
+  std::uint32_t getIfTable(std::uint8_t* buffer, std::uint32_t* size, bool sorted) override {
+    const auto bytes = tableBytes();
+    const auto needed = static_cast<std::uint32_t>(bytes.size());
+    if (!sorted || *size < needed) {
+      *size = needed;
+      return 122;  // ERROR_INSUFFICIENT_BUFFER
+    }
+    if (failing) return 31;  // ERROR_GEN_FAILURE
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    *size = needed;
+    return 0;
+  }
+
+ private:
+  std::vector<std::uint8_t> tableBytes() const {
+    std::vector<std::uint8_t> b(4 + rows.size() * kIfRowSize, 0);
+    put32(b, 0, static_cast<std::uint32_t>(rows.size()));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      put32(b, 4 + i * kIfRowSize + kInOctetsOffset, rows[i].first);
+      put32(b, 4 + i * kIfRowSize + kOutOctetsOffset, rows[i].second);
+    }
+    return b;
+  }
+  static void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  }
+};
+
+}  // namespace kestrova::testing
