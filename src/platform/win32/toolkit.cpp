@@ -107,15 +107,16 @@ DWORD styleOf(const ControlSpec& s) {
   return style;
 }
 
-// Visual styles would ignore the colours the program gives its bars, so they are drawn
-// unthemed whatever manifest the exe carries. uxtheme.dll is not on every system.
+// Visual styles would ignore the colours the program gives its controls (a themed bar ignores
+// its bar colour), so every control is drawn unthemed whatever manifest the exe carries or theme
+// the system runs. uxtheme.dll is not on every system.
 void disableTheme(HWND h) {
-  HMODULE uxtheme = GetModuleHandleW(L"uxtheme.dll");
+  static HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
   if (uxtheme == nullptr) return;
   using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   auto fn = reinterpret_cast<SetWindowThemeFn>(
       reinterpret_cast<void*>(GetProcAddress(uxtheme, "SetWindowTheme")));
-  if (fn != nullptr) fn(h, L"", L"");
+  if (fn != nullptr) fn(h, L" ", L" ");  // names of no theme
 }
 
 int shiftStateNow() {
@@ -190,6 +191,7 @@ void Toolkit::createControl(Ctl c) {
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(c))), instance_, nullptr);
   hwnds_[index(c)] = h;
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  disableTheme(h);
 
   switch (s.kind) {
     case Kind::editBox:
@@ -198,7 +200,6 @@ void Toolkit::createControl(Ctl c) {
       break;
     case Kind::progressBar:
       if (const RangeSpec* r = rangeSpec(c)) {
-        disableTheme(h);
         SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(r->minimum), r->maximum);
         SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(r->initial), 0);
       }
