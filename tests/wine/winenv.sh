@@ -48,6 +48,11 @@ stop() {
     WINEPREFIX=$prefix timeout 20 "$WINESERVER" -k </dev/null >/dev/null 2>&1
     WINEPREFIX=$prefix timeout 20 "$WINESERVER" -w </dev/null >/dev/null 2>&1
   fi
+  # The listing prefix's transient server (tests/wine/emulator.sh) ends 3 s after its last
+  # process; it is ended here at once so that nothing outlives the run.
+  if [ -d "$dir/list-prefix" ]; then
+    WINEPREFIX=$dir/list-prefix timeout 20 "$WINESERVER" -k </dev/null >/dev/null 2>&1
+  fi
   if is_xvfb "$xvfb_pid"; then
     kill "$xvfb_pid" 2>/dev/null
     wait_for 10 bash -c "! [ -d /proc/$xvfb_pid ]" || kill -9 "$xvfb_pid" 2>/dev/null
