@@ -350,12 +350,18 @@ void paintBehind(HWND child, HDC dc) {
     RECT overlap{};
     if (IsWindowVisible(s) && IntersectRect(&overlap, &mine, &theirs)) behind.push_back(s);
   }
+  // Each sibling's frame at its window origin, then its client area at its client origin:
+  // placed here rather than left to WM_PRINT's own client offset, which not every system applies.
   for (auto it = behind.rbegin(); it != behind.rend(); ++it) {
     RECT theirs = rectIn(*it, parent);
     SetViewportOrgEx(dc, before.x - origin.x + theirs.left, before.y - origin.y + theirs.top,
                      nullptr);
-    SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc),
-                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
+    POINT inside{0, 0};
+    MapWindowPoints(*it, parent, &inside, 1);
+    SetViewportOrgEx(dc, before.x - origin.x + inside.x, before.y - origin.y + inside.y, nullptr);
+    SendMessageW(*it, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc),
+                 PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
   }
 }
 

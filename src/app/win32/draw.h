@@ -86,7 +86,7 @@ void paintLabel(HWND label, HDC dc, const LabelLook& look);
 void paintTransparentLabel(HWND label, HDC dc, const TransparentLabelLook& look);
 // Paints into `dc` (in the child's client coordinates) what lies behind `child`: the parent's
 // background and client area (WM_ERASEBKGND, WM_PRINTCLIENT), then the visible siblings behind
-// it that overlap it, farthest first (WM_PRINT).
+// it that overlap it, farthest first (WM_PRINT for their frames, WM_PRINTCLIENT inside).
 void paintBehind(HWND child, HDC dc);
 // Invalidates the visible siblings in front of `window` that overlap it: call after changing
 // something that a transparent label in front shows through (a bar's position or colour).
