@@ -296,7 +296,7 @@ TEST(GroupBox, FilledFramedAndCaptioned) {
   Window panel(blackPanelClass(), L"", 0, 0, 0, 505, 580);
   Window box(L"Button", L"背景设置", BS_GROUPBOX, 327, 32, 160, 72, panel.get());
   Canvas canvas(160, 72);
-  paintGroupBox(box.get(), canvas.dc(), *groupBoxLook(Ctl::分组框1), ChildAreas::paint);
+  paintGroupBox(box.get(), canvas.dc(), *groupBoxLook(Ctl::分组框1));
   EXPECT_EQ(canvas.at(80, 40), RGB(128, 128, 128));
   EXPECT_EQ(canvas.at(0, 40), GetSysColor(COLOR_BTNSHADOW));  // the etched frame's outer line
   RECT caption = canvas.bounds(RGB(255, 255, 255), 20, RECT{2, 0, 158, 14});
@@ -306,7 +306,7 @@ TEST(GroupBox, FilledFramedAndCaptioned) {
 
   Window centred(L"Button", L"运行时间", BS_GROUPBOX, 8, 531, 488, 40, panel.get());
   Canvas wide(488, 40);
-  paintGroupBox(centred.get(), wide.dc(), *groupBoxLook(Ctl::分组框2), ChildAreas::paint);
+  paintGroupBox(centred.get(), wide.dc(), *groupBoxLook(Ctl::分组框2));
   RECT text = wide.bounds(RGB(96, 96, 96), 12);
   ASSERT_FALSE(IsRectEmpty(&text));
   EXPECT_LE(std::abs(static_cast<int>(text.left) - (488 - static_cast<int>(text.right))), 4);

@@ -45,22 +45,38 @@ void drawEdge(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
   fill(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
 }
 
-// Leaves the areas of the window's visible children out of the DC's clipping region.
-void excludeChildren(HWND parent, HDC dc) {
-  for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (!IsWindowVisible(child)) continue;
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
-  }
-}
-
 RECT rectIn(HWND window, HWND relativeTo) {
   RECT r{};
   GetWindowRect(window, &r);
   MapWindowPoints(nullptr, relativeTo, reinterpret_cast<POINT*>(&r), 2);
   return r;
+}
+
+// On a control's own window DC (WM_PAINT, WM_DRAWITEM), leaves out of the clipping region the
+// areas of its visible children and of the visible siblings in front of it that overlap it.
+// Labels and buttons take their parent's clipping (CS_PARENTDC), so without this a label
+// would paint over the picture buttons in front of it, and a group box over its children.
+// A memory DC (WM_PRINTCLIENT into a back buffer) is left as it is: there the whole area is
+// wanted.
+void clipToOwnArea(HWND control, HDC dc) {
+  if (GetObjectType(dc) == OBJ_MEMDC) return;
+  for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    RECT r = rectIn(child, control);
+    ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+  }
+  HWND parent = GetParent(control);
+  if (!parent) return;
+  RECT mine = rectIn(control, parent);
+  POINT origin{0, 0};  // the control's client origin in its parent
+  MapWindowPoints(control, parent, &origin, 1);
+  for (HWND s = GetWindow(control, GW_HWNDPREV); s; s = GetWindow(s, GW_HWNDPREV)) {
+    RECT theirs = rectIn(s, parent);
+    RECT overlap{};
+    if (!IsWindowVisible(s) || !IntersectRect(&overlap, &mine, &theirs)) continue;
+    ExcludeClipRect(dc, theirs.left - origin.x, theirs.top - origin.y, theirs.right - origin.x,
+                    theirs.bottom - origin.y);
+  }
 }
 
 std::wstring tabItemText(HWND tab, int item) {
@@ -132,6 +148,8 @@ HBRUSH BrushCache::brush(Rgb colour) {
 // ---- Super buttons ----
 
 void drawSuperButton(const DRAWITEMSTRUCT& item, const SuperButtonLook& look, bool mouseOver) {
+  SavedDc clip(item.hDC);
+  clipToOwnArea(item.hwndItem, item.hDC);
   const bool pressed = (item.itemState & ODS_SELECTED) != 0;
   const bool focused = (item.itemState & ODS_FOCUS) != 0;
   const ColourPair& pair =
@@ -189,6 +207,8 @@ PictureState pictureState(const DRAWITEMSTRUCT& item, bool mouseOver) {
 }
 
 void drawPictureButton(const DRAWITEMSTRUCT& item, const PictureSet& pictures, PictureState state) {
+  SavedDc clip(item.hDC);
+  clipToOwnArea(item.hwndItem, item.hDC);
   const RECT& r = item.rcItem;
   BackBuffer buffer(item.hDC, r);
   HDC dc = buffer.dc();
@@ -240,6 +260,8 @@ int tabItemAt(HWND tab, POINT client) {
 
 void paintTab(HWND tab, HDC dc, HFONT font, const TabLook& look, int hotItem) {
   const RECT client = clientRect(tab);
+  SavedDc saved(dc);
+  clipToOwnArea(tab, dc);
   BackBuffer buffer(dc, client);
   HDC target = buffer.dc();
   fill(target, client, colorRef(look.fill));  // page, strip, frame and outlines alike
@@ -274,10 +296,10 @@ void drawTabItem(const DRAWITEMSTRUCT& item, HFONT font, const TabLook& look, bo
 
 // ---- Group boxes, labels, transparent labels ----
 
-void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look, ChildAreas children) {
+void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look) {
   const RECT client = clientRect(box);
   SavedDc saved(dc);
-  if (children == ChildAreas::skip) excludeChildren(box, dc);
+  clipToOwnArea(box, dc);
 
   BackBuffer buffer(dc, client);
   HDC target = buffer.dc();
@@ -314,6 +336,8 @@ void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look, ChildAreas childr
 
 void paintLabel(HWND label, HDC dc, const LabelLook& look) {
   const RECT client = clientRect(label);
+  SavedDc saved(dc);
+  clipToOwnArea(label, dc);
   BackBuffer buffer(dc, client);
   HDC target = buffer.dc();
   fill(target, client, colorRef(look.background));
@@ -367,6 +391,8 @@ void paintBehind(HWND child, HDC dc) {
 
 void paintTransparentLabel(HWND label, HDC dc, const TransparentLabelLook& look) {
   const RECT client = clientRect(label);
+  SavedDc saved(dc);
+  clipToOwnArea(label, dc);
   BackBuffer buffer(dc, client);
   HDC target = buffer.dc();
   paintBehind(label, target);
@@ -411,6 +437,8 @@ HBRUSH colourEditBox(HDC dc, const EditBoxLook& look, BrushCache& brushes) {
 
 void paintDisabledEdit(HWND edit, HDC dc, const EditBoxLook& look) {
   const RECT client = clientRect(edit);
+  SavedDc saved(dc);
+  clipToOwnArea(edit, dc);
   BackBuffer buffer(dc, client);
   HDC target = buffer.dc();
   fill(target, client, colorRef(look.background));

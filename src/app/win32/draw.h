@@ -67,16 +67,14 @@ void drawTabItem(const DRAWITEMSTRUCT& item, HFONT font, const TabLook& look, bo
 
 // ---- Group boxes, labels, transparent labels: WM_PAINT / WM_PRINTCLIENT ----
 
-// Whether a painting leaves the control's child windows' areas alone (a WM_PAINT, where the
-// children paint themselves) or paints under them too (WM_PRINTCLIENT, to show what lies
-// behind a transparent child).
-enum class ChildAreas : bool { skip, paint };
+// Given the control's own DC (from BeginPaint, or WM_DRAWITEM's), each function leaves the
+// areas of the control's visible children and of the siblings in front of it alone; given a
+// memory DC (WM_PRINTCLIENT), it paints its whole area.
 
 // Fills the box with its background, draws the system's etched group frame from the caption's
 // vertical middle down, and sets the caption (the window text, default GUI font) into the top
 // edge in its colour and alignment.
-void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look,
-                   ChildAreas children = ChildAreas::skip);
+void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look);
 // Fills the label with its background and draws its text on one line, vertically centred, left
 // aligned, without prefix processing; a framed label gets a one-pixel COLOR_WINDOWFRAME line.
 void paintLabel(HWND label, HDC dc, const LabelLook& look);
