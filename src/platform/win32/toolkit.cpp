@@ -12,7 +12,6 @@ namespace kestrova::win {
 namespace {
 
 constexpr wchar_t kMainClass[] = L"KestrovaMainWindow";
-constexpr int kTabCaptionRepeat = 43;
 
 int controlId(Ctl c) {
   return kFirstControlId + static_cast<int>(index(c));
@@ -69,8 +68,6 @@ DWORD styleOf(const ControlSpec& s) {
     case Kind::transparentLabel:
       style |= SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY;
       style |= (s.parent == Ctl::分组框2) ? SS_LEFT : SS_RIGHT;
-      // What lies behind shows through, so the bars under a readout must not clip it out.
-      style &= ~static_cast<DWORD>(WS_CLIPSIBLINGS);
       break;
     case Kind::groupBox:
       style |= BS_GROUPBOX | WS_CLIPCHILDREN | (s.id == Ctl::分组框1 ? BS_LEFT : BS_CENTER);
@@ -92,13 +89,12 @@ DWORD styleOf(const ControlSpec& s) {
     }
     case Kind::progressBar:
       style |= PBS_SMOOTH | WS_BORDER;
-      style &= ~static_cast<DWORD>(WS_CLIPSIBLINGS);
       break;
     case Kind::sliderBar:
       style |= TBS_HORZ | TBS_AUTOTICKS | TBS_BOTTOM | WS_TABSTOP;
       break;
     case Kind::tabControl:
-      style |= TCS_OWNERDRAWFIXED | TCS_BOTTOM | TCS_FOCUSNEVER;
+      style |= TCS_OWNERDRAWFIXED | TCS_FIXEDWIDTH | TCS_BOTTOM | TCS_FOCUSNEVER;
       break;
     case Kind::timer:
     case Kind::commonDialog:
@@ -172,7 +168,13 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
 
   // Each parent's children in stacking order, front first: a new child goes to the back.
   for (Ctl parent : containers()) {
-    for (Ctl c : stacking(parent)) createControl(c);
+    HWND previous = HWND_TOP;
+    for (Ctl c : stacking(parent)) {
+      createControl(c);
+      SetWindowPos(hwnds_[index(c)], previous, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
+      previous = hwnds_[index(c)];
+    }
   }
   for (const auto& t : timers())
     SetTimer(main, static_cast<UINT_PTR>(controlId(t.id)), t.intervalMs, nullptr);
@@ -213,26 +215,11 @@ void Toolkit::createControl(Ctl c) {
       SendMessageW(h, TBM_SETPOS, TRUE, sl.initial);
       break;
     }
-    case Kind::tabControl: {
-      LOGFONTW lf{};
-      lf.lfHeight = -12;
-      lf.lfWeight = FW_NORMAL;
-      lf.lfCharSet = GB2312_CHARSET;
-      lstrcpyW(lf.lfFaceName, L"宋体");
-      tabFont_.reset(CreateFontIndirectW(&lf));
-      SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(tabFont_.get()), FALSE);
-      SendMessageW(h, TCM_SETITEMSIZE, 0, MAKELPARAM(0, 20));
-      std::wstring caption(kTabCaptionRepeat, L'\x2501');  // ━
-      TCITEMW item{};
-      item.mask = TCIF_TEXT;
-      item.pszText = caption.data();
-      SendMessageW(h, TCM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-      break;
-    }
     default:
       break;
   }
 
+  if (painter_ != nullptr) painter_->configure(c, h);
   originalProcs_[index(c)] = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Toolkit::controlProc)));
   SetPropW(h, L"Kestrova.Toolkit", this);
@@ -443,6 +430,9 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
     case WM_PAINT:
       if (painter_ != nullptr && painter_->paint(c, h)) return 0;
       break;
+    case WM_PRINTCLIENT:
+      if (painter_ != nullptr && painter_->printClient(c, h, reinterpret_cast<HDC>(w))) return 0;
+      break;
     case WM_ERASEBKGND:
       if (painter_ != nullptr && painter_->eraseBackground(c, h, reinterpret_cast<HDC>(w))) {
         return TRUE;
@@ -462,6 +452,7 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
         TrackMouseEvent(&tme);
         if (painter_ != nullptr) painter_->hoverChanged(c, h, true);
       }
+      if (painter_ != nullptr) painter_->mouseMoved(c, h, POINT{GET_X_LPARAM(l), GET_Y_LPARAM(l)});
       break;
     case WM_MOUSELEAVE:
       if (hovering_[index(c)]) {
@@ -469,9 +460,11 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
         if (painter_ != nullptr) painter_->hoverChanged(c, h, false);
       }
       break;
-    case WM_SETTEXT: {
+    case WM_SETTEXT:
+    case PBM_SETPOS:
+    case PBM_SETBARCOLOR: {
       const LRESULT r = CallWindowProcW(original, h, m, w, l);
-      if (painter_ != nullptr) painter_->textChanged(c, h);
+      if (painter_ != nullptr) painter_->changed(c, h);
       return r;
     }
     default:

@@ -21,18 +21,23 @@ inline constexpr int kFirstControlId = 1000;
 // the messages that ask for them. Each returns false when it leaves the message to the default.
 struct Painter {
   virtual ~Painter() = default;
+  // A control was created and set up by the toolkit.
+  virtual void configure(Ctl, HWND) {}
   virtual bool drawItem(Ctl, const DRAWITEMSTRUCT&) { return false; }
   // WM_CTLCOLOR*: sets up the DC and gives the brush, or nullptr for the default.
   virtual HBRUSH controlColour(Ctl, HDC) { return nullptr; }
-  // WM_PAINT and WM_ERASEBKGND of a control; true when the painter did it all.
+  // WM_PAINT, WM_PRINTCLIENT and WM_ERASEBKGND of a control; true when the painter did it.
   virtual bool paint(Ctl, HWND) { return false; }
+  virtual bool printClient(Ctl, HWND, HDC) { return false; }
   virtual bool eraseBackground(Ctl, HWND, HDC) { return false; }
-  // The mouse entered or left a control that tracks it (owner-drawn buttons, the tab).
+  // The mouse entered or left a control that tracks it (owner-drawn buttons, the tab), or
+  // moved within it.
   virtual void hoverChanged(Ctl, HWND, bool) {}
+  virtual void mouseMoved(Ctl, HWND, POINT) {}
   // WM_SETCURSOR over a control; true when the painter set the pointer.
   virtual bool setCursor(Ctl) { return false; }
-  // A control's text changed (transparent labels repaint what lies behind them).
-  virtual void textChanged(Ctl, HWND) {}
+  // A control's text, position or bar colour changed.
+  virtual void changed(Ctl, HWND) {}
 };
 
 class Toolkit final : public Ui, public Shell {
@@ -95,7 +100,6 @@ class Toolkit final : public Ui, public Shell {
   std::array<WNDPROC, kControlCount> originalProcs_{};
   std::array<bool, kControlCount> hovering_{};
   std::vector<Binding> bindings_;
-  UniqueFont tabFont_;
   HICON largeIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
   Painter* painter_ = nullptr;
