@@ -23,10 +23,11 @@ set(kestrova_wine_test_properties
 
 # --- Tier 2: the platform layer against the real (Wine) API -------------------------------
 file(GLOB platform_test_sources CONFIGURE_DEPENDS platform/*_test.cpp)
-add_executable(kestrova_platform_tests ${platform_test_sources})
+# With the program's resources (pictures, icon), which the drawing tests load from the module.
+add_executable(kestrova_platform_tests ${platform_test_sources} ${PROJECT_SOURCE_DIR}/assets/kestrova.rc)
 target_include_directories(kestrova_platform_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kestrova_platform_tests PRIVATE
-  kestrova_win kestrova_warnings GTest::gmock GTest::gtest_main)
+  kestrova_win kestrova_warnings uxtheme GTest::gmock GTest::gtest_main)
 gtest_discover_tests(kestrova_platform_tests
   TEST_PREFIX "win32."
   DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
