@@ -80,6 +80,8 @@ class Ui {
   // Dispatch the waiting messages until the queue is empty or a quit request is next (it
   // stays queued). Never waits.
   virtual void processPendingEvents() = 0;
+  // True once the main window is gone and a quit request waits for the message loop.
+  virtual bool quitPending() const = 0;
 };
 
 }  // namespace kestrova

@@ -36,6 +36,7 @@ class FakeUi : public Ui {
   std::function<void()> onProcessEvents;
   int processEventsCalls = 0;
   int outer = kUnfoldedHeight;
+  bool quit = false;
   bool minimised = false;
 
   State& state(Ctl c) { return states_[index(c)]; }
@@ -83,6 +84,7 @@ class FakeUi : public Ui {
     ++processEventsCalls;
     if (onProcessEvents) onProcessEvents();
   }
+  bool quitPending() const override { return quit; }
 
  private:
   void record(const char* what, Ctl c, std::string_view arg) {
