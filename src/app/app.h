@@ -4,7 +4,11 @@
 #include <functional>
 #include <vector>
 
+#include "console/capture.h"
+#include "console/console.h"
 #include "monitor/iftable.h"
+#include "platform/files.h"
+#include "platform/process.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -27,11 +31,17 @@ class Shell {
 struct Services {
   Ui& ui;
   IfTableSource& ifTable;
+  ProcessSystem& processes;
+  Files& files;
 };
 
 class App {
  public:
-  App(Shell& shell, Services services) : shell_(shell), sys_(services) {}
+  App(Shell& shell, Services services)
+      : shell_(shell),
+        sys_(services),
+        capture_(sys_.ui, sys_.processes),
+        console_(sys_.ui, capture_, sys_.files) {}
 
   // Start-up sequence; returns only through the normal end.
   [[noreturn]] void startUp();
@@ -42,6 +52,7 @@ class App {
   std::vector<Binding> bindings();
 
   const InterfaceTable& table() const { return table_; }
+  const Capture& capture() const { return capture_; }
 
   // Handlers.
   void onCreated();
@@ -64,6 +75,8 @@ class App {
   Shell& shell_;
   Services sys_;
   InterfaceTable table_;
+  Capture capture_;
+  Console console_;
   std::function<void()> exitAction_;
 };
 
