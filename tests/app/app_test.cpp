@@ -120,6 +120,7 @@ TEST_F(AppFixture, ASystemCloseDuringAPingEndsTheChildAndTheProgramWithCodeZero)
                                                    "destroy", "exit 0"}));
   EXPECT_EQ(std::count(processes.trace.begin(), processes.trace.end(), "1 terminate"), 1);
   EXPECT_EQ(processes.childrenAlive, 0);
+  EXPECT_FALSE(processes.runaway);
   EXPECT_EQ(app.table().count(), 0);
 }
 

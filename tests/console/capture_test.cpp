@@ -38,6 +38,7 @@ struct CaptureFixture : ::testing::Test {
 
   void TearDown() override {
     EXPECT_EQ(processes.childrenAlive, 0);
+    EXPECT_FALSE(processes.runaway) << "a capture did not finish by itself";
     EXPECT_EQ(processes.pipesAlive, 0);
   }
 

@@ -26,7 +26,10 @@ struct ConsoleFixture : ::testing::Test {
   Capture capture{ui, processes};
   Console console{ui, capture, files};
 
-  void TearDown() override { EXPECT_EQ(processes.childrenAlive, 0); }
+  void TearDown() override {
+    EXPECT_EQ(processes.childrenAlive, 0);
+    EXPECT_FALSE(processes.runaway) << "a capture did not finish by itself";
+  }
 
   std::vector<std::string> buttonCalls() const {
     std::vector<std::string> out;
