@@ -41,7 +41,8 @@ class App {
       : shell_(shell),
         sys_(services),
         capture_(sys_.ui, sys_.processes),
-        console_(sys_.ui, capture_, sys_.files) {}
+        console_(sys_.ui, capture_, sys_.files,
+                 [&p = sys_.processes](unsigned char b) { return p.isLeadByte(b); }) {}
 
   // Start-up sequence; returns only through the normal end.
   [[noreturn]] void startUp();

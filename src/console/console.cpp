@@ -1,15 +1,20 @@
 #include "console/console.h"
 
-#include <algorithm>
-
 namespace kestrova {
 
-bool hostTextAllowed(std::string_view utf8) {
+bool hostTextAllowed(std::string_view text, const LeadBytePredicate& isLeadByte) {
   constexpr std::string_view kSpecial = "&|<>^%\"()!";
-  return std::none_of(utf8.begin(), utf8.end(), [&](char c) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto b = static_cast<unsigned char>(c);
-    return b < 0x20 || b == 0x7F || kSpecial.find(c) != std::string_view::npos;
-  });
+    if (b < 0x20 || b == 0x7F || kSpecial.find(c) != std::string_view::npos) return false;
+    // Second bytes lie at 0x40 and above in every two-byte code page.
+    if (isLeadByte && isLeadByte(b) && i + 1 < text.size() &&
+        static_cast<unsigned char>(text[i + 1]) >= 0x40) {
+      ++i;
+    }
+  }
+  return true;
 }
 
 std::string pingCommand(std::string_view hostAnsi) {
@@ -27,7 +32,8 @@ std::string logFilePath(std::string_view directory) {
 }
 
 void Console::startPing() {
-  if (!hostTextAllowed(ui_.text(Ctl::编辑框1))) {
+  if (!hostTextAllowed(ui_.text(Ctl::编辑框1)) ||
+      !hostTextAllowed(ui_.ansiText(Ctl::编辑框1), isLeadByte_)) {
     ui_.appendText(Ctl::编辑框, kRefusedHostLine);
     return;
   }

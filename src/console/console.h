@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "console/capture.h"
 #include "platform/files.h"
@@ -19,9 +20,12 @@ inline constexpr std::string_view kRefusedHostLine =
 
 // A host text may go into the ping command line only when it holds none of the characters
 // that the command interpreter treats specially (& | < > ^ % " ( ) !) and no control
-// character (bytes below 32, and 127). Checked on the UTF-8 text, whose multi-byte
-// characters never hold a byte below 128.
-bool hostTextAllowed(std::string_view utf8);
+// character (bytes below 32, and 127). The console checks both the UTF-8 text, which is what
+// the user typed, and the ANSI text, which is what the interpreter gets: the conversion to
+// ANSI can turn a character such as a full-width bar into a plain one. In ANSI text the
+// second byte of a two-byte character (0x40 and above) is not a character of its own and is
+// skipped.
+bool hostTextAllowed(std::string_view text, const LeadBytePredicate& isLeadByte = nullptr);
 
 // "ping " + host + " -t".
 std::string pingCommand(std::string_view hostAnsi);
@@ -31,7 +35,8 @@ std::string logFilePath(std::string_view directory);
 
 class Console {
  public:
-  Console(Ui& ui, Capture& capture, Files& files) : ui_(ui), capture_(capture), files_(files) {}
+  Console(Ui& ui, Capture& capture, Files& files, LeadBytePredicate isLeadByte)
+      : ui_(ui), capture_(capture), files_(files), isLeadByte_(std::move(isLeadByte)) {}
 
   void onRunClicked() { startPing(); }
   void onHostKey(int key) {
@@ -48,6 +53,7 @@ class Console {
   Ui& ui_;
   Capture& capture_;
   Files& files_;
+  LeadBytePredicate isLeadByte_;
 };
 
 }  // namespace kestrova

@@ -59,6 +59,9 @@ class ProcessSystem {
  public:
   virtual ~ProcessSystem() = default;
   virtual PlatformFamily platformFamily() = 0;
+  // True when the byte starts a two-byte character in the system's ANSI code page, the code
+  // page of the command line.
+  virtual bool isLeadByte(unsigned char b) = 0;
   // Never null; a pipe that could not be created has no ends and never reports bytes.
   virtual std::unique_ptr<OutputPipe> createPipe() = 0;
   // Starts `commandLine` with handle inheritance on, standard output and error on the pipe's

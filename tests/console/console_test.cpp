@@ -24,7 +24,7 @@ struct ConsoleFixture : ::testing::Test {
   testing::ScriptedProcesses processes;
   FakeFiles files;
   Capture capture{ui, processes};
-  Console console{ui, capture, files};
+  Console console{ui, capture, files, [this](unsigned char b) { return processes.isLeadByte(b); }};
 
   void TearDown() override {
     EXPECT_EQ(processes.childrenAlive, 0);
@@ -71,6 +71,16 @@ INSTANTIATE_TEST_SUITE_P(
                       HostCase{"a\r\nb", false}, HostCase{"a\nb", false}, HostCase{"a\tb", false},
                       HostCase{std::string("a\0b", 3), false}, HostCase{"a\x1b", false},
                       HostCase{"a\x7f", false}));
+
+TEST(HostTextAnsi, TheSecondByteOfATwoByteCharacterIsNotTakenForAnInterpreterCharacter) {
+  const LeadBytePredicate gbk = [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
+  // Two-byte characters whose second byte is the bar's and the caret's code.
+  EXPECT_TRUE(hostTextAllowed("\xb1\x7c\xb2\x5e.example", gbk));
+  EXPECT_FALSE(hostTextAllowed("\xb1\x7c|calc", gbk));
+  EXPECT_FALSE(hostTextAllowed("\xb1\x26", gbk));  // no code page has & as a second byte
+  // In a single-byte code page a high byte is a character of its own.
+  EXPECT_FALSE(hostTextAllowed("\xe9|calc"));
+}
 
 // ---- Run, Enter, Stop and the host box ----
 
@@ -130,6 +140,26 @@ TEST_F(ConsoleFixture, ARefusedHostTextStartsNothingAndSaysSoOnce) {
     EXPECT_FALSE(ui.visible(Ctl::超级按钮2));
   }
   EXPECT_EQ(kRefusedHostLine.substr(kRefusedHostLine.size() - 2), "\r\n");
+}
+
+TEST_F(ConsoleFixture, AHostTextThatTurnsIntoAnInterpreterCharacterInAnsiIsRefused) {
+  // A full-width bar that the conversion to a single-byte code page makes a plain one.
+  ui.state(Ctl::编辑框1).text = "127.0.0.1 ｜ calc";
+  ui.ansiOverride[Ctl::编辑框1] = "127.0.0.1 | calc";
+  console.onHostKey(kEnterKey);
+  EXPECT_TRUE(processes.commandLines.empty());
+  EXPECT_EQ(ui.log,
+            (std::vector<std::string>{"appendText 编辑框 " + std::string(kRefusedHostLine)}));
+}
+
+TEST_F(ConsoleFixture, TwoByteCharactersInTheAnsiHostTextStillRun) {
+  processes.leadBytes = [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
+  ui.state(Ctl::编辑框1).text = "主机";
+  ui.ansiOverride[Ctl::编辑框1] = "\xd6\x7c\xbb\x5e";  // stand-in bytes with bar and caret
+  processes.scripts.push_back({{exits()}});
+  console.onHostKey(kEnterKey);
+  EXPECT_EQ(processes.commandLines,
+            (std::vector<std::string>{"cmd.exe /c ping \xd6\x7c\xbb\x5e -t"}));
 }
 
 TEST_F(ConsoleFixture, ALeftPressEmptiesTheHostBoxEveryTime) {

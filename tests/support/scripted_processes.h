@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ class ScriptedProcesses : public ProcessSystem {
   // ends by itself and `runaway` is set.
   int peekLimit = 10000;
   bool runaway = false;
+
+  // The ANSI code page's lead bytes; none by default, as in a single-byte code page.
+  std::function<bool(unsigned char)> leadBytes;
+  bool isLeadByte(unsigned char b) override { return leadBytes && leadBytes(b); }
 
   PlatformFamily platformFamily() override {
     trace.push_back("version");

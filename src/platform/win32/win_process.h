@@ -50,6 +50,7 @@ class WinChild final : public ChildProcess {
 class WinProcessSystem final : public ProcessSystem {
  public:
   PlatformFamily platformFamily() override;
+  bool isLeadByte(unsigned char b) override { return IsDBCSLeadByte(b) != FALSE; }
   std::unique_ptr<OutputPipe> createPipe() override;
   std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
                                            const StartupRecord& startup, OutputPipe& pipe) override;
