@@ -98,6 +98,24 @@ class NoTransparency : public Transparency {
   void apply(NativeHandle, std::uint8_t) override {}
 };
 
+// The console is idle in the benchmarks: nothing is ever started or saved.
+class NoProcesses : public ProcessSystem {
+ public:
+  PlatformFamily platformFamily() override { return PlatformFamily::nt; }
+  bool isLeadByte(unsigned char) override { return false; }
+  std::unique_ptr<OutputPipe> createPipe() override { return nullptr; }
+  std::unique_ptr<ChildProcess> startChild(const std::string&, const StartupRecord&,
+                                           OutputPipe&) override {
+    return nullptr;
+  }
+};
+
+class NoFiles : public Files {
+ public:
+  std::string executableDirectory() override { return {}; }
+  bool writeWholeFile(const std::string&, std::string_view) override { return false; }
+};
+
 class NoShell : public Shell {
  public:
   void createMainWindow(std::vector<Binding>) override {}
@@ -114,8 +132,10 @@ struct BenchApp {
   FixedClock clock;
   NoColour colour;
   NoTransparency transparency;
+  NoProcesses processes;
+  NoFiles files;
   NoShell shell;
-  App app{shell, Services{ui, rows, figures, clock, colour, transparency}};
+  App app{shell, Services{ui, rows, figures, clock, colour, transparency, processes, files}};
 
   BenchApp() { app.onCreated(); }
 };

@@ -100,11 +100,23 @@ void App::onCloseClicked() {
   normalEnd(0);
 }
 
-void App::onRunClicked() {}
-void App::onStopClicked() {}
-void App::onClearClicked() {}
-void App::onSaveClicked() {}
-void App::onHostKey(int) {}
-void App::onHostLeftButton() {}
+void App::onRunClicked() {
+  console_.onRunClicked();
+}
+void App::onStopClicked() {
+  console_.onStopClicked();
+}
+void App::onClearClicked() {
+  console_.onClearClicked();
+}
+void App::onSaveClicked() {
+  console_.onSaveClicked();
+}
+void App::onHostKey(int key) {
+  console_.onHostKey(key);
+}
+void App::onHostLeftButton() {
+  console_.onHostLeftButton();
+}
 
 }  // namespace kestrova

@@ -4,11 +4,15 @@
 #include <functional>
 #include <vector>
 
+#include "console/capture.h"
+#include "console/console.h"
 #include "monitor/display.h"
 #include "monitor/iftable.h"
 #include "monitor/timelabels.h"
 #include "platform/figures.h"
+#include "platform/files.h"
 #include "platform/looks.h"
+#include "platform/process.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
@@ -35,12 +39,19 @@ struct Services {
   LocalClock& clock;
   BarColour& barColour;
   Transparency& transparency;
+  ProcessSystem& processes;
+  Files& files;
 };
 
 class App {
  public:
   App(Shell& shell, Services services)
-      : shell_(shell), sys_(services), display_(sys_.ui, sys_.barColour, sys_.figures) {}
+      : shell_(shell),
+        sys_(services),
+        display_(sys_.ui, sys_.barColour, sys_.figures),
+        capture_(sys_.ui, sys_.processes),
+        console_(sys_.ui, capture_, sys_.files,
+                 [&p = sys_.processes](unsigned char b) { return p.isLeadByte(b); }) {}
 
   // Start-up sequence; returns only through the normal end.
   [[noreturn]] void startUp();
@@ -52,6 +63,7 @@ class App {
 
   const InterfaceTable& table() const { return table_; }
   const TrafficDisplay& display() const { return display_; }
+  const Capture& capture() const { return capture_; }
 
   // Handlers.
   void onCreated();
@@ -76,6 +88,8 @@ class App {
   InterfaceTable table_;
   TrafficDisplay display_;
   ElapsedTime elapsed_;
+  Capture capture_;
+  Console console_;
   std::function<void()> exitAction_;
 };
 

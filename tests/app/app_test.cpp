@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fake_files.h"
 #include "support/fake_system.h"
 #include "support/fake_ui.h"
+#include "support/scripted_processes.h"
 
 namespace kestrova {
 namespace {
@@ -42,6 +44,13 @@ class FakeShell : public Shell {
       if (b.control == c && b.event == e) b.handler({});
     }
   }
+  void raiseKey(Ctl c, int key) {
+    EventArgs args;
+    args.key = key;
+    for (auto& b : bound) {
+      if (b.control == c && b.event == Event::keyPressed) b.handler(args);
+    }
+  }
 };
 
 // Answers every refresh with three rows.
@@ -65,8 +74,10 @@ struct AppFixture : ::testing::Test {
   testing::FakeClock clock;
   testing::FakeBarColour colour{ui};
   testing::FakeTransparency transparency{ui};
+  testing::ScriptedProcesses processes;
+  testing::FakeFiles files;
   FakeShell shell;
-  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency}};
+  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency, processes, files}};
 
   int run() {
     try {
@@ -113,6 +124,46 @@ TEST_F(AppFixture, TheTableIsEmptyUntilTheFirstTick) {
   EXPECT_EQ(run(), 0);
 }
 
+TEST_F(AppFixture, ASystemCloseDuringAPingEndsTheChildAndTheProgramWithCodeZero) {
+  processes.scripts.push_back({{testing::writes("Reply\r\n"), testing::idles()}});
+  ui.onProcessEvents = [&] {
+    // The main window is destroyed by the system: a quit request now waits in the queue.
+    if (ui.processEventsCalls == 3) ui.quit = true;
+  };
+  shell.duringLoop = [&] {
+    ui.state(Ctl::编辑框1).text = "127.0.0.1";
+    shell.raise(Ctl::超级按钮1, Event::clicked);
+    shell.steps.push_back("capture returned");
+  };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(shell.steps, (std::vector<std::string>{"create", "show", "loop", "capture returned",
+                                                   "destroy", "exit 0"}));
+  EXPECT_EQ(std::count(processes.trace.begin(), processes.trace.end(), "1 terminate"), 1);
+  EXPECT_EQ(processes.childrenAlive, 0);
+  EXPECT_FALSE(processes.runaway);
+  EXPECT_EQ(app.table().count(), 0);
+}
+
+TEST_F(AppFixture, TheCloseButtonDuringAPingEndsWithCodeZeroAtOnce) {
+  processes.scripts.push_back({{testing::writes("Reply\r\n"), testing::idles()}});
+  ui.onProcessEvents = [&] {
+    if (ui.processEventsCalls == 2) shell.raise(Ctl::图形按钮3, Event::clicked);
+  };
+  shell.duringLoop = [&] {
+    shell.raise(Ctl::编辑框1, Event::keyPressed);  // key 0: nothing
+    EXPECT_TRUE(processes.commandLines.empty());
+    shell.raiseKey(Ctl::编辑框1, 13);
+    shell.steps.push_back("capture returned");  // never reached
+  };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(shell.steps, (std::vector<std::string>{"create", "show", "loop", "destroy", "exit 0"}));
+  EXPECT_EQ(processes.commandLines, (std::vector<std::string>{"cmd.exe /c ping 输入域名或IP地址 "
+                                                              "例：www.example.com -t"}));
+  // Here the unwinding frees the child; the real process ends with its job handles closed,
+  // which ends the ping with it.
+  EXPECT_EQ(processes.childrenAlive, 0);
+}
+
 TEST_F(AppFixture, EveryEventOfTheLayoutIsBoundExactlyOnce) {
   const auto b = app.bindings();
   const std::vector<std::pair<Ctl, Event>> expected{
@@ -148,8 +199,10 @@ struct WiredApp : ::testing::Test {
   testing::FakeClock clock;
   testing::FakeBarColour colour{ui};
   testing::FakeTransparency transparency{ui};
+  testing::ScriptedProcesses processes;
+  testing::FakeFiles files;
   FakeShell shell;
-  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency}};
+  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency, processes, files}};
 
   WiredApp() {
     shell.bound = app.bindings();

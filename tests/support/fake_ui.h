@@ -4,6 +4,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -52,7 +53,12 @@ class FakeUi : public Ui {
     state(c).text += utf8;
     record("appendText", c, utf8);
   }
-  std::string ansiText(Ctl c) const override { return state(c).text; }
+  // What the ANSI read gives back where it differs from the text (the conversion's doing).
+  std::map<Ctl, std::string> ansiOverride;
+  std::string ansiText(Ctl c) const override {
+    const auto it = ansiOverride.find(c);
+    return it != ansiOverride.end() ? it->second : state(c).text;
+  }
   void appendAnsiText(Ctl c, std::string_view ansi) override {
     state(c).text += ansi;
     record("appendAnsiText", c, ansi);

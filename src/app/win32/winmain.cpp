@@ -6,7 +6,9 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/toolkit.h"
 #include "platform/win32/win_figures.h"
+#include "platform/win32/win_files.h"
 #include "platform/win32/win_looks.h"
+#include "platform/win32/win_process.h"
 #include "platform/win32/win_system.h"
 #include "resource_ids.h"
 
@@ -35,7 +37,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   kestrova::WinLocalClock clock;
   kestrova::WinBarColour barColour;
   kestrova::WinTransparency transparency;
-  kestrova::App app(toolkit,
-                    kestrova::Services{toolkit, ifTable, figures, clock, barColour, transparency});
+  kestrova::win::WinProcessSystem processes;
+  kestrova::win::WinFiles files;
+  kestrova::App app(toolkit, kestrova::Services{toolkit, ifTable, figures, clock, barColour,
+                                                transparency, processes, files});
   app.startUp();
 }
