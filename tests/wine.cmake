@@ -21,6 +21,9 @@ set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
 set(kestrova_wine_test_properties
   FIXTURES_REQUIRED wine RESOURCE_LOCK wine_desktop TIMEOUT 90)
 
+# Console programs of our own that stand in for system commands (a ping that sends nothing).
+add_subdirectory(fixtures)
+
 # --- Tier 2: the platform layer against the real (Wine) API -------------------------------
 file(GLOB platform_test_sources CONFIGURE_DEPENDS platform/*_test.cpp)
 # With the program's resources (pictures, icon), which the drawing tests load from the module.
@@ -28,6 +31,7 @@ add_executable(kestrova_platform_tests ${platform_test_sources} ${PROJECT_SOURCE
 target_include_directories(kestrova_platform_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kestrova_platform_tests PRIVATE
   kestrova_win kestrova_warnings uxtheme GTest::gmock GTest::gtest_main)
+add_dependencies(kestrova_platform_tests kestrova_fixture_ping)
 gtest_discover_tests(kestrova_platform_tests
   TEST_PREFIX "win32."
   DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180
