@@ -53,23 +53,10 @@ class FakeShell : public Shell {
   }
 };
 
-// Answers every refresh with three rows.
-class ThreeRows : public IfTableSource {
- public:
-  std::uint32_t getIfTable(std::uint8_t* buffer, std::uint32_t* size, bool sorted) override {
-    const std::uint32_t needed = 4 + 3 * kIfRowSize;
-    if (!sorted || *size < needed) {
-      *size = needed;
-      return 122;  // ERROR_INSUFFICIENT_BUFFER
-    }
-    buffer[0] = 3;
-    return 0;
-  }
-};
-
-struct AppFixture : ::testing::Test {
+// The application over fakes of every system service, as start-up builds it.
+struct FakedApp : ::testing::Test {
   testing::FakeUi ui;
-  ThreeRows ifTable;
+  testing::RowsIfTable ifTable;
   testing::FakeFigures figures;
   testing::FakeClock clock;
   testing::FakeBarColour colour{ui};
@@ -78,6 +65,10 @@ struct AppFixture : ::testing::Test {
   testing::FakeFiles files;
   FakeShell shell;
   App app{shell, Services{ui, ifTable, figures, clock, colour, transparency, processes, files}};
+};
+
+struct AppFixture : FakedApp {
+  AppFixture() { ifTable.rows = {{1, 2}, {3, 4}, {5, 6}}; }
 
   int run() {
     try {
@@ -191,19 +182,8 @@ TEST_F(AppFixture, EveryEventOfTheLayoutIsBoundExactlyOnce) {
   }
 }
 
-// The application with a table source whose rows the test sets, and a shell that only binds.
-struct WiredApp : ::testing::Test {
-  testing::FakeUi ui;
-  testing::RowsIfTable ifTable;
-  testing::FakeFigures figures;
-  testing::FakeClock clock;
-  testing::FakeBarColour colour{ui};
-  testing::FakeTransparency transparency{ui};
-  testing::ScriptedProcesses processes;
-  testing::FakeFiles files;
-  FakeShell shell;
-  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency, processes, files}};
-
+// The application with a shell that only binds; the test sets the table's rows.
+struct WiredApp : FakedApp {
   WiredApp() {
     shell.bound = app.bindings();
     ui.log.clear();
