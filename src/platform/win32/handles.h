@@ -1,4 +1,5 @@
-// Small owning wrappers for Win32 handles and GDI objects. None of them can be copied.
+// Small owning wrappers for kernel handles and icons; GDI objects have theirs in
+// app/win32/gdi.h. None of them can be copied.
 #pragma once
 
 #include <windows.h>
@@ -46,15 +47,6 @@ struct FileTraits {
   static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
   static void close(HANDLE h) { CloseHandle(h); }
 };
-template <typename G>
-struct GdiTraits {
-  static G invalid() { return nullptr; }
-  static void close(G g) { DeleteObject(g); }
-};
-struct DcTraits {
-  static HDC invalid() { return nullptr; }
-  static void close(HDC dc) { DeleteDC(dc); }
-};
 struct IconTraits {
   static HICON invalid() { return nullptr; }
   static void close(HICON i) { DestroyIcon(i); }
@@ -62,24 +54,6 @@ struct IconTraits {
 
 using UniqueHandle = Unique<HANDLE, HandleTraits>;
 using UniqueFile = Unique<HANDLE, FileTraits>;
-using UniqueFont = Unique<HFONT, GdiTraits<HFONT>>;
-using UniqueBrush = Unique<HBRUSH, GdiTraits<HBRUSH>>;
-using UniquePen = Unique<HPEN, GdiTraits<HPEN>>;
-using UniqueBitmap = Unique<HBITMAP, GdiTraits<HBITMAP>>;
-using UniqueMemoryDc = Unique<HDC, DcTraits>;
 using UniqueIcon = Unique<HICON, IconTraits>;
-
-// Selects an object into a DC for one scope and puts the old one back.
-class SelectObjectScope {
- public:
-  SelectObjectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
-  SelectObjectScope(const SelectObjectScope&) = delete;
-  SelectObjectScope& operator=(const SelectObjectScope&) = delete;
-  ~SelectObjectScope() { SelectObject(dc_, old_); }
-
- private:
-  HDC dc_;
-  HGDIOBJ old_;
-};
 
 }  // namespace kestrova::win
