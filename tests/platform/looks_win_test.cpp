@@ -326,6 +326,18 @@ TEST(Label, TitleStripIsFramedBlueOnBlack) {
   EXPECT_LE(std::abs(static_cast<int>(text.top) - (24 - static_cast<int>(text.bottom))), 4);
 }
 
+// The left edge of a right-aligned one-line text in the label's font. The glyphs are drawn
+// anti-aliased, so their pixels are blends of the text and the bar: the text is placed by its
+// extent rather than found by its colour.
+int rightAlignedTextLeft(HWND label, int width) {
+  WindowDc screen;
+  Selection font(screen.get(), controlFont(label));
+  std::wstring text = windowText(label);
+  SIZE extent{};
+  GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &extent);
+  return width - static_cast<int>(extent.cx);
+}
+
 TEST(TransparentLabel, TextOverTheBarWithNoTraceOfTheOldText) {
   Window panel(blackPanelClass(), L"", 0, 0, 0, 240, 72);
   Window bar(PROGRESS_CLASSW, L"", PBS_SMOOTH | WS_BORDER | WS_VISIBLE, 33, 15, 202, 16,
@@ -339,31 +351,51 @@ TEST(TransparentLabel, TextOverTheBarWithNoTraceOfTheOldText) {
   SendMessageW(bar.get(), PBM_SETPOS, 400, 0);
   SendMessageW(bar.get(), PBM_SETBARCOLOR, 0, static_cast<LPARAM>(green));
   const auto look = *transparentLabelLook(Ctl::接收透明标签);
+  constexpr int kWidth = 80, kHeight = 14, kMiddle = 7;
 
-  Canvas before(80, 14);
+  Canvas behind(kWidth, kHeight);
+  paintBehind(label.get(), behind.dc());
+  ASSERT_EQ(behind.at(kWidth / 2, kMiddle), green) << "the full bar lies behind the label";
+
+  // Columns from `left` to the right edge: how many pixels differ from what lies behind (the
+  // glyphs) and how many are exactly the bar's colour (between and around the glyphs).
+  struct Columns {
+    int text = 0, bar = 0;
+  };
+  auto columns = [&](const Canvas& c, int left) {
+    Columns n;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = std::max(left, 0); x < kWidth; ++x) {
+        n.text += c.at(x, y) != behind.at(x, y) ? 1 : 0;
+        n.bar += c.at(x, y) == green ? 1 : 0;
+      }
+    }
+    return n;
+  };
+  // Left of the text the label shows exactly what lies behind it.
+  auto expectBehindLeftOf = [&](const Canvas& c, int left) {
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < left; ++x) ASSERT_EQ(c.at(x, y), behind.at(x, y)) << x << "," << y;
+    }
+  };
+
+  Canvas before(kWidth, kHeight);
   paintTransparentLabel(label.get(), before.dc(), look);
-  const COLORREF magenta = RGB(255, 0, 255);
-  RECT longText = before.bounds(magenta, 50);
-  ASSERT_FALSE(IsRectEmpty(&longText));
-  EXPECT_GE(longText.right, 76);  // right aligned
-  EXPECT_TRUE(Canvas::similar(before.at(longText.left - 1, 7), green, 30))
-      << std::hex << before.at(longText.left - 1, 7);
+  const int longLeft = rightAlignedTextLeft(label.get(), kWidth);
+  const Columns longText = columns(before, longLeft);
+  EXPECT_GT(longText.text, 40) << "the long text is drawn, right-aligned";
+  EXPECT_GT(longText.bar, longText.text) << "the bar shows between the glyphs: no background box";
+  EXPECT_NE(before.at(kWidth - 2, kMiddle), green) << "the text reaches the right edge";
+  expectBehindLeftOf(before, longLeft);
 
   SetWindowTextW(label.get(), L"1KB");
-  Canvas after(80, 14);
+  Canvas after(kWidth, kHeight);
   paintTransparentLabel(label.get(), after.dc(), look);
-  RECT shortText = after.bounds(magenta, 50);
-  ASSERT_FALSE(IsRectEmpty(&shortText));
-  EXPECT_GT(shortText.left, longText.left + 10);
-  // Left of the new text the label shows exactly what lies behind it.
-  Canvas behind(80, 14);
-  paintBehind(label.get(), behind.dc());
-  EXPECT_TRUE(Canvas::similar(behind.at(longText.left, 7), green, 30));
-  for (int x = 0; x < shortText.left - 1; ++x) {
-    for (int y = 0; y < 14; ++y) {
-      ASSERT_EQ(after.at(x, y), behind.at(x, y)) << x << "," << y;
-    }
-  }
+  const int shortLeft = rightAlignedTextLeft(label.get(), kWidth);
+  ASSERT_GT(shortLeft, longLeft + 20);
+  EXPECT_GT(columns(after, shortLeft).text, 10) << "the short text is drawn";
+  // Where the long text was, only the bar remains.
+  expectBehindLeftOf(after, shortLeft);
   ShowWindow(panel.get(), SW_HIDE);
 }
 
