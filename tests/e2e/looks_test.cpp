@@ -42,6 +42,7 @@ constexpr Colour kGrey = rgb(128, 128, 128);
 constexpr Colour kTitleBlue = rgb(0, 96, 192);
 constexpr Colour kMagenta = rgb(255, 0, 255);
 constexpr Colour kHostText = rgb(236, 236, 236);
+constexpr Colour kConsoleText = rgb(0, 136, 255);
 constexpr Colour kYellow = rgb(255, 255, 0);
 constexpr Colour kCaption = rgb(128, 128, 255);  // of the four rounded super buttons
 constexpr Colour kSendBar = rgb(0, 136, 255);    // the send bar's colour while it shows traffic
@@ -62,6 +63,7 @@ enum class Scene {
   overEdged,     // the panel shown, the mouse over 超级按钮3
   pressEdged,    // the panel shown, the left button held down on 超级按钮3
   readout,       // the send bar full, its readout given a long text and then a short one
+  consoleText,   // a line written into the console box
 };
 
 enum class Expect {
@@ -126,6 +128,8 @@ constexpr Check kChecks[] = {
   {Scene::pressEdged,    Ctl::超级按钮3, {1, 19, 60, 20},        Expect::fill,      kLight,       kBlack,   "sunken edge pressed, bottom"},
   {Scene::pressEdged,    Ctl::超级按钮3, {59, 1, 60, 20},        Expect::fill,      kLight,       kBlack,   "sunken edge pressed, right"},
 
+  {Scene::consoleText,   Ctl::编辑框,    {2, 2, 470, 20},        Expect::blend,     kConsoleText, kBlack,   "console text"},
+
   {Scene::readout,       Ctl::发送透明标签, {0, 0, 80, 14},      Expect::readout,   kMagenta,     kSendBar, "send readout over its full bar"},
 };
 // clang-format on
@@ -164,7 +168,7 @@ struct Sequence {
   std::vector<Scene> scenes;
 };
 const Sequence kSequences[] = {
-    {"AtRest", {Scene::rest}},
+    {"AtRest", {Scene::rest, Scene::consoleText}},
     {"UnderTheMouseAndPressed",
      {Scene::overRun, Scene::overPicture, Scene::pressPicture, Scene::overTab}},
     {"PanelShown", {Scene::panel, Scene::overEdged, Scene::pressEdged}},
@@ -199,6 +203,10 @@ class Looks : public Running, public ::testing::WithParamInterface<Sequence> {
       case Scene::rest:
       case Scene::readout:
         moveMouse(away());
+        break;
+      case Scene::consoleText:
+        moveMouse(away());
+        ASSERT_TRUE(setText(control(Ctl::编辑框), "Pinging 127.0.0.1 with 32 bytes of data:"));
         break;
       case Scene::overRun:
         moveMouse(inside(Ctl::超级按钮1, 16, 10));
