@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
   googletest libclang-rt-14-dev
-  wine64 xvfb x11-apps imagemagick
+  wine64 xvfb x11-apps imagemagick xdotool
   fonts-wqy-microhei locales iproute2 procps psmisc
 )
 

@@ -12,7 +12,8 @@ namespace kestrova::e2e {
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
@@ -20,11 +21,11 @@ std::wstring widen(std::string_view utf8) {
 
 std::string narrow(std::wstring_view wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
   return out;
 }
 
@@ -70,9 +71,8 @@ bool Program::start() {
     SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   }
   // The program's directory as its working directory, as Explorer would start it.
-  std::wstring dir = path_.substr(0, path_.find_last_of(L"\\/") == std::wstring::npos
-                                         ? 0
-                                         : path_.find_last_of(L"\\/"));
+  std::wstring dir = path_.substr(
+      0, path_.find_last_of(L"\\/") == std::wstring::npos ? 0 : path_.find_last_of(L"\\/"));
   std::wstring commandLine = L"\"" + path_ + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -302,11 +302,13 @@ void sendKey(WORD vk, WORD scan, DWORD flags) {
 
 void moveMouse(POINT p) {
   sendMouse(p, 0);
-  waitUntil([&] {
-    POINT c{};
-    GetCursorPos(&c);
-    return c.x == p.x && c.y == p.y;
-  }, 2s, 5ms);
+  waitUntil(
+      [&] {
+        POINT c{};
+        GetCursorPos(&c);
+        return c.x == p.x && c.y == p.y;
+      },
+      2s, 5ms);
 }
 
 void leftDown(POINT p) {
@@ -350,26 +352,49 @@ void pressKey(WORD vk) {
 // --- Pixels -----------------------------------------------------------------------------
 
 std::uint32_t screenPixel(POINT p) {
+  return captureScreen(RECT{p.x, p.y, p.x + 1, p.y + 1}).pixels.front();
+}
+
+Capture captureScreen(const RECT& area) {
+  Capture capture;
+  capture.area = area;
+  const int width = std::max<int>(area.right - area.left, 1);
+  const int height = std::max<int>(area.bottom - area.top, 1);
+  capture.area.right = area.left + width;
+  capture.area.bottom = area.top + height;
+  capture.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+
   HDC screen = GetDC(nullptr);
   HDC memory = CreateCompatibleDC(screen);
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = 1;
-  info.bmiHeader.biHeight = 1;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
   info.bmiHeader.biPlanes = 1;
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
   HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, 1, 1, screen, p.x, p.y, SRCCOPY);
-  GdiFlush();
-  const std::uint32_t pixel = bits ? (*static_cast<const std::uint32_t*>(bits) & 0xFFFFFFu) : 0;
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
+  if (bitmap != nullptr && bits != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    const auto* source = static_cast<const std::uint32_t*>(bits);
+    for (std::size_t i = 0; i < capture.pixels.size(); ++i)
+      capture.pixels[i] = source[i] & 0xFFFFFFu;
+    SelectObject(memory, old);
+  }
+  if (bitmap != nullptr) DeleteObject(bitmap);
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
-  return pixel;
+  return capture;
+}
+
+bool setText(HWND w, std::string_view utf8) {
+  const std::wstring wide = widen(utf8);
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                             SMTO_ABORTIFHUNG, 5000, &result) != 0;
 }
 
 }  // namespace kestrova::e2e

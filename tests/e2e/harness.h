@@ -91,14 +91,14 @@ std::string text(HWND w);       // WM_GETTEXT through the wide call, as UTF-8
 std::string className(HWND w);  // as UTF-8
 LONG_PTR style(HWND w);
 LONG_PTR exStyle(HWND w);
-bool ownVisible(HWND w);    // the window's own WS_VISIBLE
-bool shownOnScreen(HWND w); // IsWindowVisible: it and every ancestor shown
+bool ownVisible(HWND w);     // the window's own WS_VISIBLE
+bool shownOnScreen(HWND w);  // IsWindowVisible: it and every ancestor shown
 bool enabled(HWND w);
 Rect screenRect(HWND w);
 Rect rectInParent(HWND w);  // relative to the parent's client area (screen for top-level)
 HWND parentOf(HWND w);      // the parent window, nullptr for a top-level window
 std::vector<HWND> childrenFrontToBack(HWND parent);  // GW_CHILD, then GW_HWNDNEXT
-POINT screenPoint(HWND w, int x, int y);              // a point of w's client area on screen
+POINT screenPoint(HWND w, int x, int y);             // a point of w's client area on screen
 POINT centre(HWND w);
 SIZE screenSize();
 
@@ -113,6 +113,22 @@ void pressKey(WORD vk);
 
 // The colour on screen at p (BitBlt from the screen DC), as 0x00RRGGBB.
 std::uint32_t screenPixel(POINT p);
+
+// The colours of a rectangle of the screen, taken in one BitBlt from the screen DC.
+struct Capture {
+  RECT area{};                        // in screen coordinates
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, row by row from the top
+  // The colour at a screen point inside the area.
+  std::uint32_t at(int x, int y) const {
+    return pixels[static_cast<std::size_t>((y - area.top) * (area.right - area.left) +
+                                           (x - area.left))];
+  }
+};
+Capture captureScreen(const RECT& area);
+
+// Sets a window's text from outside its process (WM_SETTEXT, marshalled by the system), as
+// the program itself would.
+bool setText(HWND w, std::string_view utf8);
 
 // Sends WM_NULL with a timeout: returns when the window's thread has taken its sent messages.
 bool roundTrip(HWND w, Millis timeout = kActionTimeout);

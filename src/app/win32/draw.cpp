@@ -79,6 +79,25 @@ void clipToOwnArea(HWND control, HDC dc) {
   }
 }
 
+// The frame that the system draws around a window with a border or an edge, at the window's
+// origin in `dc`: WM_PRINT with PRF_NONCLIENT does not draw it on every system (Wine leaves it
+// out), so what lies behind a transparent label is given its frame here first.
+void drawFrame(HWND window, HDC dc) {
+  RECT outer{};
+  GetWindowRect(window, &outer);
+  OffsetRect(&outer, -outer.left, -outer.top);
+  const auto style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  if (exStyle & WS_EX_STATICEDGE) {
+    DrawEdge(dc, &outer, BDR_SUNKENOUTER, BF_RECT);
+    InflateRect(&outer, -1, -1);
+  } else if (style & WS_BORDER) {
+    FrameRect(dc, &outer, GetSysColorBrush(COLOR_WINDOWFRAME));
+    InflateRect(&outer, -1, -1);
+  }
+  if (exStyle & WS_EX_CLIENTEDGE) DrawEdge(dc, &outer, EDGE_SUNKEN, BF_RECT);
+}
+
 std::wstring tabItemText(HWND tab, int item) {
   wchar_t buffer[256] = {};
   TCITEMW info{};
@@ -380,6 +399,7 @@ void paintBehind(HWND child, HDC dc) {
     RECT theirs = rectIn(*it, parent);
     SetViewportOrgEx(dc, before.x - origin.x + theirs.left, before.y - origin.y + theirs.top,
                      nullptr);
+    drawFrame(*it, dc);
     SendMessageW(*it, WM_PRINT, reinterpret_cast<WPARAM>(dc), PRF_NONCLIENT);
     POINT inside{0, 0};
     MapWindowPoints(*it, parent, &inside, 1);

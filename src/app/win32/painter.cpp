@@ -41,6 +41,13 @@ bool LookPainter::drawItem(Ctl c, const DRAWITEMSTRUCT& item) {
 
 HBRUSH LookPainter::controlColour(Ctl c, HDC dc) {
   if (const auto look = editBoxLook(c)) return colourEditBox(dc, *look, brushes_);
+  // The slider stands on the background of the box that holds it.
+  if (spec(c).kind == Kind::sliderBar) {
+    if (const auto box = groupBoxLook(spec(c).parent)) {
+      SetBkColor(dc, colorRef(box->background));
+      return brushes_.brush(box->background);
+    }
+  }
   return nullptr;
 }
 
@@ -61,12 +68,15 @@ bool LookPainter::paintInto(Ctl c, HWND h, HDC dc) {
   return true;
 }
 
+bool LookPainter::paints(Ctl c, HWND h) {
+  return labelLook(c) || transparentLabelLook(c) || groupBoxLook(c) || c == tabLook().id ||
+         (editBoxLook(c) && !IsWindowEnabled(h));
+}
+
 bool LookPainter::paint(Ctl c, HWND h) {
-  PAINTSTRUCT ps;
   // Only the kinds painted here take the paint from the control.
-  const bool painted = labelLook(c) || transparentLabelLook(c) || groupBoxLook(c) ||
-                       c == tabLook().id || (editBoxLook(c) && !IsWindowEnabled(h));
-  if (!painted) return false;
+  if (!paints(c, h)) return false;
+  PAINTSTRUCT ps;
   HDC dc = BeginPaint(h, &ps);
   paintInto(c, h, dc);
   EndPaint(h, &ps);
@@ -79,8 +89,7 @@ bool LookPainter::printClient(Ctl c, HWND h, HDC dc) {
 
 bool LookPainter::eraseBackground(Ctl c, HWND h, HDC) {
   // The painted kinds fill their whole area in WM_PAINT.
-  return labelLook(c) || transparentLabelLook(c) || groupBoxLook(c) || c == tabLook().id ||
-         (editBoxLook(c) && !IsWindowEnabled(h));
+  return paints(c, h);
 }
 
 void LookPainter::hoverChanged(Ctl c, HWND h, bool over) {

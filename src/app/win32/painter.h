@@ -23,6 +23,7 @@ class LookPainter final : public Painter {
   bool paint(Ctl c, HWND h) override;
   bool printClient(Ctl c, HWND h, HDC dc) override;
   bool eraseBackground(Ctl c, HWND h, HDC dc) override;
+  bool paints(Ctl c, HWND h) override;
   void hoverChanged(Ctl c, HWND h, bool over) override;
   void mouseMoved(Ctl c, HWND h, POINT client) override;
   bool setCursor(Ctl c) override;

@@ -63,7 +63,6 @@ DWORD styleOf(const ControlSpec& s) {
     case Kind::label:
       // Labels take the mouse (SS_NOTIFY) so that a press on them drags the window.
       style |= SS_LEFT | SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY;
-      if (s.id == Ctl::标签1) style |= WS_BORDER;
       break;
     case Kind::transparentLabel:
       style |= SS_CENTERIMAGE | SS_NOPREFIX | SS_NOTIFY;
@@ -461,6 +460,13 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
       }
       break;
     case WM_SETTEXT:
+      if ((kind == Kind::label || kind == Kind::transparentLabel) && painter_ != nullptr &&
+          painter_->paints(c, h)) {
+        const LRESULT r = DefWindowProcW(h, m, w, l);
+        painter_->changed(c, h);
+        return r;
+      }
+      [[fallthrough]];
     case PBM_SETPOS:
     case PBM_SETBARCOLOR: {
       const LRESULT r = CallWindowProcW(original, h, m, w, l);

@@ -30,6 +30,10 @@ struct Painter {
   virtual bool paint(Ctl, HWND) { return false; }
   virtual bool printClient(Ctl, HWND, HDC) { return false; }
   virtual bool eraseBackground(Ctl, HWND, HDC) { return false; }
+  // True for a control whose whole client area the painter draws. The text of such a label is
+  // stored without the static control painting itself there and then (it would draw its
+  // default look at once, a flash before the painter's repaint).
+  virtual bool paints(Ctl, HWND) { return false; }
   // The mouse entered or left a control that tracks it (owner-drawn buttons, the tab), or
   // moved within it.
   virtual void hoverChanged(Ctl, HWND, bool) {}
