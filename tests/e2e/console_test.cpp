@@ -5,6 +5,7 @@
 // working directory, so that the command interpreter finds it before the system's ping.
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "console/console.h"
@@ -40,12 +41,6 @@ std::size_t count(const std::string& text, std::string_view part) {
   return n;
 }
 
-std::wstring environmentVariable(const wchar_t* name) {
-  std::wstring value(32767, L'\0');
-  value.resize(GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size())));
-  return value;
-}
-
 class Console : public Running {
  protected:
   // Milliseconds between the stand-in's reply lines.
@@ -59,9 +54,11 @@ class Console : public Running {
     ASSERT_TRUE(
         CopyFileW((fixtures + L"\\ping.exe").c_str(), folder.file(L"ping.exe").c_str(), FALSE))
         << "copying the ping stand-in from " << narrow(fixtures) << ": error " << GetLastError();
-    program.setLaunch(exe, Launch{folder.path(),
-                                  {{L"PATH", fixtures + L";" + environmentVariable(L"PATH")},
-                                   {L"KESTROVA_PING_INTERVAL_MS", lineInterval()}}});
+    Launch launch;
+    launch.workingDirectory = folder.path();
+    launch.environment = {{L"PATH", pathWithFixturesFirst()},
+                          {L"KESTROVA_PING_INTERVAL_MS", lineInterval()}};
+    program.setLaunch(exe, std::move(launch));
   }
 
   void TearDown() override {

@@ -107,6 +107,7 @@ bool Program::start() {
       0, path_.find_last_of(L"\\/") == std::wstring::npos ? 0 : path_.find_last_of(L"\\/"));
   if (!launch_.workingDirectory.empty()) dir = launch_.workingDirectory;
   std::wstring commandLine = L"\"" + path_ + L"\"";
+  if (!launch_.arguments.empty()) commandLine += L" " + launch_.arguments;
   std::wstring environment;
   if (!launch_.environment.empty()) environment = environmentBlock(launch_.environment);
   STARTUPINFOW si{};
@@ -219,6 +220,12 @@ std::string describe(const std::vector<ProcessEntry>& processes) {
 
 std::wstring fixturesDirectory() {
   return windowsPath(widen(KESTROVA_FIXTURES));
+}
+
+std::wstring pathWithFixturesFirst() {
+  std::wstring path(32767, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  return fixturesDirectory() + L";" + path;
 }
 
 TempFolder::TempFolder() {

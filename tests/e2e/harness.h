@@ -53,6 +53,8 @@ struct ProcessEntry {
 struct Launch {
   // Its working directory; empty: the exe's folder, as Explorer would start it.
   std::wstring workingDirectory;
+  // Appended to the command line after the quoted exe path, after a blank.
+  std::wstring arguments;
   // Variables set on top of the driver's own environment (names compare case-blind).
   std::vector<std::pair<std::wstring, std::wstring>> environment;
 };
@@ -110,6 +112,9 @@ std::string describe(const std::vector<ProcessEntry>& processes);
 // The build's folder of stand-in programs (KESTROVA_FIXTURES from CMake, e.g. ping.exe), as a
 // Windows path.
 std::wstring fixturesDirectory();
+// The driver's PATH with the fixtures folder in front: a program started with it (and the
+// command interpreters it starts) finds the stand-ins before the system's commands.
+std::wstring pathWithFixturesFirst();
 
 // A folder of the test's own under the temporary folder, removed with its files (one level
 // deep) when it goes.
