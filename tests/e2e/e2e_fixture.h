@@ -11,15 +11,21 @@ namespace kestrova::e2e {
 class Running : public ::testing::Test {
  protected:
   void SetUp() override {
+    beforeStart();
+    if (HasFatalFailure()) return;
     ASSERT_TRUE(program.start()) << "CreateProcess failed, error " << program.lastError();
     main = program.waitForMainWindow();
     if (!main) {
       const auto code = program.waitForExit(0ms);
-      FAIL() << (code ? "Kestrova ended without showing its window, exit code " + std::to_string(*code)
+      FAIL() << (code ? "Kestrova ended without showing its window, exit code " +
+                            std::to_string(*code)
                       : std::string("no visible KestrovaMainWindow within the start timeout"));
     }
   }
   void TearDown() override { program.stop(); }
+
+  // Runs before the program starts: a fixture may choose the exe and its launch here.
+  virtual void beforeStart() {}
 
   // The window of a control; fails the test if it is missing.
   HWND control(Ctl c) {
@@ -28,7 +34,9 @@ class Running : public ::testing::Test {
     return w;
   }
   // The window of a control's parent: the main window or a group box.
-  HWND parentWindow(Ctl c) { return spec(c).parent == Ctl::主窗口 ? main : control(spec(c).parent); }
+  HWND parentWindow(Ctl c) {
+    return spec(c).parent == Ctl::主窗口 ? main : control(spec(c).parent);
+  }
 
   Program program;
   HWND main = nullptr;

@@ -1,11 +1,18 @@
 #include "harness.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cwctype>
+#include <set>
 #include <thread>
 
 #ifndef KESTROVA_EXE
 #define KESTROVA_EXE ""
+#endif
+#ifndef KESTROVA_FIXTURES
+#define KESTROVA_FIXTURES ""
 #endif
 
 namespace kestrova::e2e {
@@ -49,6 +56,30 @@ std::wstring windowsPath(std::wstring path) {
   return path;
 }
 
+std::wstring lower(std::wstring s) {
+  for (auto& c : s) c = static_cast<wchar_t>(std::towlower(c));
+  return s;
+}
+
+// The driver's environment with the launch's variables set on top, as a block for
+// CreateProcessW: "NAME=VALUE\0" entries, then one more \0.
+std::wstring environmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& vars) {
+  std::vector<std::wstring> entries;
+  if (wchar_t* env = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) entries.emplace_back(p);
+    FreeEnvironmentStringsW(env);
+  }
+  for (const auto& [name, value] : vars) {
+    const std::wstring key = lower(name) + L"=";
+    std::erase_if(entries, [&](const std::wstring& e) { return lower(e).rfind(key, 0) == 0; });
+    entries.push_back(name + L"=" + value);
+  }
+  std::wstring block;
+  for (const auto& e : entries) block += e + L'\0';
+  block += L'\0';
+  return block;
+}
+
 }  // namespace
 
 std::wstring Program::defaultPath() {
@@ -56,7 +87,8 @@ std::wstring Program::defaultPath() {
   return windowsPath(widen(KESTROVA_EXE));
 }
 
-Program::Program(std::wstring path) : path_(std::move(path)) {}
+Program::Program(std::wstring path, Launch launch)
+    : path_(std::move(path)), launch_(std::move(launch)) {}
 
 Program::~Program() {
   stop();
@@ -73,12 +105,18 @@ bool Program::start() {
   // The program's directory as its working directory, as Explorer would start it.
   std::wstring dir = path_.substr(
       0, path_.find_last_of(L"\\/") == std::wstring::npos ? 0 : path_.find_last_of(L"\\/"));
+  if (!launch_.workingDirectory.empty()) dir = launch_.workingDirectory;
   std::wstring commandLine = L"\"" + path_ + L"\"";
+  if (!launch_.arguments.empty()) commandLine += L" " + launch_.arguments;
+  std::wstring environment;
+  if (!launch_.environment.empty()) environment = environmentBlock(launch_.environment);
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                      nullptr, dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+  const DWORD flags = CREATE_SUSPENDED | (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT);
+  if (!CreateProcessW(path_.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags,
+                      environment.empty() ? nullptr : environment.data(),
+                      dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
     error_ = GetLastError();
     return false;
   }
@@ -134,6 +172,101 @@ HWND Program::waitForMainWindow(Millis timeout) const {
       },
       timeout, 50ms);
   return found;
+}
+
+std::vector<ProcessEntry> Program::descendants() const {
+  return pid_ ? descendantsOf(pid_, processList()) : std::vector<ProcessEntry>{};
+}
+
+// --- Processes and files ----------------------------------------------------------------
+
+std::vector<ProcessEntry> processList() {
+  std::vector<ProcessEntry> out;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return out;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more;
+       more = Process32NextW(snapshot, &entry)) {
+    out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, narrow(lower(entry.szExeFile))});
+  }
+  CloseHandle(snapshot);
+  return out;
+}
+
+std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list) {
+  std::set<DWORD> family{root};
+  std::vector<ProcessEntry> out;
+  // Parents may come after their children in the list: repeat until nothing is added.
+  for (bool added = true; added;) {
+    added = false;
+    for (const auto& p : list) {
+      if (p.pid != root && family.count(p.parent) != 0 && family.insert(p.pid).second) {
+        out.push_back(p);
+        added = true;
+      }
+    }
+  }
+  return out;
+}
+
+std::string describe(const std::vector<ProcessEntry>& processes) {
+  std::string s;
+  for (const auto& p : processes) {
+    s += (s.empty() ? "" : " ") + p.image + "(" + std::to_string(p.pid) + ")";
+  }
+  return s.empty() ? "none" : s;
+}
+
+std::wstring fixturesDirectory() {
+  return windowsPath(widen(KESTROVA_FIXTURES));
+}
+
+std::wstring pathWithFixturesFirst() {
+  std::wstring path(32767, L'\0');
+  path.resize(GetEnvironmentVariableW(L"PATH", path.data(), static_cast<DWORD>(path.size())));
+  return fixturesDirectory() + L";" + path;
+}
+
+TempFolder::TempFolder() {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring base = temp;
+  if (!base.empty() && base.back() == L'\\') base.pop_back();
+  for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n) {
+    path_ = base + L"\\kestrova-e2e-" + std::to_wstring(n);
+    if (CreateDirectoryW(path_.c_str(), nullptr)) return;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) return;
+  }
+}
+
+TempFolder::~TempFolder() {
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") DeleteFileW(file(name).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  RemoveDirectoryW(path_.c_str());
+}
+
+bool fileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::optional<std::string> readFileBytes(const std::wstring& path) {
+  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got != 0) bytes.append(buffer, got);
+  CloseHandle(f);
+  return bytes;
 }
 
 // --- Finding windows --------------------------------------------------------------------
@@ -205,6 +338,23 @@ std::string text(HWND w) {
   }
   buffer.resize(std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size()));
   return narrow(buffer);
+}
+
+std::size_t textLength(HWND w) {
+  DWORD_PTR length = 0;
+  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 0;
+  return static_cast<std::size_t>(length);
+}
+
+std::string ansi(std::string_view utf8) {
+  const std::wstring wide = widen(utf8);
+  if (wide.empty()) return {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
+                      nullptr);
+  return out;
 }
 
 std::string className(HWND w) {

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/layout.h"
@@ -41,6 +42,23 @@ std::string narrow(std::wstring_view wide);
 bool waitUntil(const std::function<bool()>& cond, Millis timeout = kActionTimeout,
                Millis poll = 20ms);
 
+// A process seen in a snapshot of the system's process list.
+struct ProcessEntry {
+  DWORD pid = 0;
+  DWORD parent = 0;
+  std::string image;  // the exe's file name in lower case, e.g. "ping.exe"
+};
+
+// How the program is started.
+struct Launch {
+  // Its working directory; empty: the exe's folder, as Explorer would start it.
+  std::wstring workingDirectory;
+  // Appended to the command line after the quoted exe path, after a blank.
+  std::wstring arguments;
+  // Variables set on top of the driver's own environment (names compare case-blind).
+  std::vector<std::pair<std::wstring, std::wstring>> environment;
+};
+
 // The program under test, started in a job object that kills it (and anything it started)
 // when the job closes: on stop(), in the destructor, or when the driver itself dies.
 class Program {
@@ -48,11 +66,16 @@ class Program {
   // The exe the build made (KESTROVA_EXE from CMake), or the environment's KESTROVA_EXE.
   static std::wstring defaultPath();
 
-  explicit Program(std::wstring path = defaultPath());
+  explicit Program(std::wstring path = defaultPath(), Launch launch = {});
   ~Program();
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
+  // Which exe start() runs next, and how.
+  void setLaunch(std::wstring path, Launch launch) {
+    path_ = std::move(path);
+    launch_ = std::move(launch);
+  }
   bool start();  // false if CreateProcess failed; see lastError()
   DWORD pid() const { return pid_; }
   HANDLE process() const { return process_; }
@@ -66,13 +89,51 @@ class Program {
   // The visible top-level window of class KestrovaMainWindow that belongs to the process.
   HWND waitForMainWindow(Millis timeout = kStartTimeout) const;
 
+  // Every process that the program started, directly or through its children, that is still
+  // there (the program itself not included), also once the program has ended.
+  std::vector<ProcessEntry> descendants() const;
+
  private:
   std::wstring path_;
+  Launch launch_;
   HANDLE job_ = nullptr;
   HANDLE process_ = nullptr;
   DWORD pid_ = 0;
   DWORD error_ = 0;
 };
+
+// The system's process list now (Toolhelp32).
+std::vector<ProcessEntry> processList();
+// The processes of `list` whose chain of parents leads to `root`.
+std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list);
+// The image names of the entries, joined with blanks, for messages.
+std::string describe(const std::vector<ProcessEntry>& processes);
+
+// The build's folder of stand-in programs (KESTROVA_FIXTURES from CMake, e.g. ping.exe), as a
+// Windows path.
+std::wstring fixturesDirectory();
+// The driver's PATH with the fixtures folder in front: a program started with it (and the
+// command interpreters it starts) finds the stand-ins before the system's commands.
+std::wstring pathWithFixturesFirst();
+
+// A folder of the test's own under the temporary folder, removed with its files (one level
+// deep) when it goes.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::wstring& path() const { return path_; }
+  std::wstring file(std::wstring_view name) const { return path_ + L"\\" + std::wstring(name); }
+
+ private:
+  std::wstring path_;
+};
+
+bool fileExists(const std::wstring& path);
+// The whole content of a file; nullopt if it cannot be opened.
+std::optional<std::string> readFileBytes(const std::wstring& path);
 
 // Top-level windows of a process with a class name (any class if empty).
 std::vector<HWND> topLevelWindows(DWORD pid, std::wstring_view className = {});
@@ -87,8 +148,10 @@ struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
   bool operator==(const Rect&) const = default;
 };
-std::string text(HWND w);       // WM_GETTEXT through the wide call, as UTF-8
-std::string className(HWND w);  // as UTF-8
+std::string text(HWND w);                 // WM_GETTEXT through the wide call, as UTF-8
+std::size_t textLength(HWND w);           // WM_GETTEXTLENGTH, in UTF-16 units
+std::string ansi(std::string_view utf8);  // in the ANSI code page, as the program reads it
+std::string className(HWND w);            // as UTF-8
 LONG_PTR style(HWND w);
 LONG_PTR exStyle(HWND w);
 bool ownVisible(HWND w);     // the window's own WS_VISIBLE

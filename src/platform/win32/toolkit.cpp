@@ -303,7 +303,8 @@ bool Toolkit::preTranslate(MSG& msg) {
         SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
         return true;
       }
-      if (msg.message == WM_LBUTTONDOWN && hasBinding(c, Event::leftButtonPressed)) {
+      // The second press of a double click comes as WM_LBUTTONDBLCLK: a press all the same.
+      if (hasBinding(c, Event::leftButtonPressed)) {
         EventArgs a;
         a.x = GET_X_LPARAM(msg.lParam);
         a.y = GET_Y_LPARAM(msg.lParam);

@@ -1,0 +1,260 @@
+// Drives the console benchmark under Wine (bench/README-console.md): the program's own CPU
+// while a ping stand-in writes one reply line a second, beside the spinning capture and the
+// no-polling baseline, then the time from the stand-in writing a line to the line being in
+// the console box.
+//
+//   kestrova_console_bench_driver.exe KESTROVA_EXE BENCH_EXE CLK_TCK [WINESERVER_PID] [SECONDS]
+//   [LATENCY_INTERVAL_MS]
+//
+// CPU is read from the Linux side: utime + stime of /proc/PID/stat (through Wine's Z: drive)
+// of the program's own Unix process, found by its command line. GetProcessTimes of
+// another process reads 0 under Wine.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "harness.h"
+
+namespace {
+
+using namespace kestrova;
+using namespace kestrova::e2e;
+
+std::wstring unixToWindows(std::wstring path) {
+  if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::optional<std::string> procFile(unsigned long pid, const char* name) {
+  return readFileBytes(L"Z:\\proc\\" + std::to_wstring(pid) + L"\\" + widen(name));
+}
+
+// utime + stime, in clock ticks; nullopt once the process is gone.
+std::optional<unsigned long long> cpuTicks(unsigned long pid) {
+  const auto stat = procFile(pid, "stat");
+  if (!stat || stat->empty()) return std::nullopt;
+  // Fields after the command name in parentheses: state is field 3, utime 14, stime 15.
+  std::istringstream rest(stat->substr(stat->rfind(')') + 2));
+  std::string field;
+  unsigned long long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && rest >> field; ++i) {
+    if (i == 14) utime = std::stoull(field);
+    if (i == 15) stime = std::stoull(field);
+  }
+  return utime + stime;
+}
+
+// The Unix process of the program: Wine gives it the exe's Windows path as its command line,
+// and that path, in a folder of the run's own, names it alone. (Its Unix environment is not
+// the Windows one that it was started with.)
+unsigned long unixPid(std::string exePath) {
+  std::transform(exePath.begin(), exePath.end(), exePath.begin(), ::tolower);
+  WIN32_FIND_DATAW found{};
+  HANDLE search = FindFirstFileW(L"Z:\\proc\\*", &found);
+  unsigned long pid = 0;
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name.empty() || !std::all_of(name.begin(), name.end(), iswdigit)) continue;
+    const unsigned long candidate = std::wcstoul(name.c_str(), nullptr, 10);
+    auto cmdline = procFile(candidate, "cmdline").value_or("");
+    std::transform(cmdline.begin(), cmdline.end(), cmdline.begin(), ::tolower);
+    if (cmdline.rfind(exePath, 0) != 0) continue;
+    pid = candidate;
+    break;
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return pid;
+}
+
+double seconds() {
+  LARGE_INTEGER now, frequency;
+  QueryPerformanceCounter(&now);
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Options {
+  std::wstring kestrova;
+  std::wstring bench;
+  double clockTicks = 100;
+  unsigned long wineserver = 0;
+  int seconds = 20;
+  std::wstring latencyIntervalMs = L"100";
+};
+
+struct Run {
+  const char* name;
+  bool realProgram;     // Kestrova.exe itself, or the bench build
+  const wchar_t* mode;  // the bench build's argument
+  bool typesHost;       // Enter in the host box starts the ping
+  const wchar_t* intervalMs;
+  bool stamped;
+};
+
+struct Figures {
+  double cpuPercent = -1;
+  double serverPercent = -1;
+  int lines = 0;
+  std::vector<double> latencyMs;
+  std::vector<double> appendMs;
+};
+
+int replyLines(const std::string& box) {
+  int n = 0;
+  for (auto at = box.find("seq="); at != std::string::npos; at = box.find("seq=", at + 1)) ++n;
+  return n;
+}
+
+std::optional<Figures> measure(const Options& o, const Run& r) {
+  TempFolder folder;
+  const std::wstring source = r.realProgram ? o.kestrova : o.bench;
+  const std::wstring exeName = r.realProgram ? L"Kestrova.exe" : L"kestrova_console_bench.exe";
+  const std::wstring exe = folder.file(exeName);
+  if (!CopyFileW(source.c_str(), exe.c_str(), FALSE) ||
+      !CopyFileW((fixturesDirectory() + L"\\ping.exe").c_str(), folder.file(L"ping.exe").c_str(),
+                 FALSE)) {
+    std::fprintf(stderr, "%s: copying the programs failed, error %lu\n", r.name, GetLastError());
+    return std::nullopt;
+  }
+  Launch launch;
+  launch.workingDirectory = folder.path();
+  launch.arguments = r.realProgram ? L"" : r.mode;
+  launch.environment = {{L"PATH", pathWithFixturesFirst()},
+                        {L"KESTROVA_PING_INTERVAL_MS", r.intervalMs}};
+  if (r.stamped) launch.environment.push_back({L"KESTROVA_PING_STAMP", L"1"});
+
+  Figures f;
+  {
+    Program program(exe, launch);
+    if (!program.start()) {
+      std::fprintf(stderr, "%s: CreateProcess failed, error %lu\n", r.name, program.lastError());
+      return std::nullopt;
+    }
+    HWND main = program.waitForMainWindow();
+    HWND box = main ? findControl(main, Ctl::编辑框) : nullptr;
+    HWND host = main ? findControl(main, Ctl::编辑框1) : nullptr;
+    if (!box || !host) {
+      std::fprintf(stderr, "%s: no main window\n", r.name);
+      return std::nullopt;
+    }
+    if (r.typesHost) {
+      click(centre(host));
+      waitUntil([&] { return text(host).empty(); });
+      typeText("127.0.0.1");
+      waitUntil([&] { return text(host) == "127.0.0.1"; });
+      pressKey(VK_RETURN);
+    }
+    // From the first reply line on, so that every run measures the same steady state.
+    if (!waitUntil([&] { return text(box).find("seq=0") != std::string::npos; }, 30s)) {
+      std::fprintf(stderr, "%s: no reply line; the box holds: %s\n", r.name, text(box).c_str());
+      return std::nullopt;
+    }
+    const unsigned long pid = unixPid(narrow(exe));
+    if (pid == 0) {
+      std::fprintf(stderr, "%s: its Unix process was not found\n", r.name);
+      return std::nullopt;
+    }
+    const int linesBefore = replyLines(text(box));
+    const auto before = cpuTicks(pid);
+    const auto serverBefore = o.wineserver ? cpuTicks(o.wineserver) : std::nullopt;
+    const double start = seconds();
+    std::this_thread::sleep_for(std::chrono::seconds(o.seconds));
+    const auto after = cpuTicks(pid);
+    const auto serverAfter = o.wineserver ? cpuTicks(o.wineserver) : std::nullopt;
+    const double wall = seconds() - start;
+    f.lines = replyLines(text(box)) - linesBefore;
+    if (before && after) {
+      f.cpuPercent = 100.0 * static_cast<double>(*after - *before) / o.clockTicks / wall;
+    }
+    if (serverBefore && serverAfter) {
+      f.serverPercent =
+          100.0 * static_cast<double>(*serverAfter - *serverBefore) / o.clockTicks / wall;
+    }
+    program.stop();
+  }
+  if (r.stamped) {
+    std::istringstream log(readFileBytes(folder.file(L"latency.txt")).value_or(""));
+    std::string word;
+    long long us = 0;
+    while (log >> word >> us) {
+      (word == "latency_us" ? f.latencyMs : f.appendMs).push_back(static_cast<double>(us) / 1000.0);
+    }
+  }
+  return f;
+}
+
+double percentile(std::vector<double> v, double p) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  const auto i = static_cast<std::size_t>(p / 100.0 * static_cast<double>(v.size() - 1) + 0.5);
+  return v[std::min(i, v.size() - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr,
+                 "usage: %s KESTROVA_EXE BENCH_EXE CLK_TCK [WINESERVER_PID] [SECONDS] "
+                 "[LATENCY_INTERVAL_MS]\n",
+                 argv[0]);
+    return 2;
+  }
+  Options o;
+  o.kestrova = unixToWindows(widen(argv[1]));
+  o.bench = unixToWindows(widen(argv[2]));
+  o.clockTicks = std::atof(argv[3]);
+  if (argc > 4) o.wineserver = std::strtoul(argv[4], nullptr, 10);
+  if (argc > 5) o.seconds = std::atoi(argv[5]);
+  if (argc > 6) o.latencyIntervalMs = widen(argv[6]);
+
+  const Run runs[] = {
+      {"kestrova", true, L"", true, L"1000", false},
+      {"spinning", false, L"spin", true, L"1000", false},
+      {"baseline", false, L"baseline", false, L"1000", false},
+      {"latency", false, L"stamp", true, o.latencyIntervalMs.c_str(), true},
+  };
+  Figures got[4];
+  for (int i = 0; i < 4; ++i) {
+    std::printf("%-9s %d s ...\n", runs[i].name, o.seconds);
+    std::fflush(stdout);
+    const auto f = measure(o, runs[i]);
+    if (!f) return 1;
+    got[i] = *f;
+  }
+
+  std::printf("\nCPU of the program's own process during %d s, one reply line a second\n",
+              o.seconds);
+  std::printf("%-34s %8s %7s %12s\n", "", "CPU %", "lines", "wineserver %");
+  const char* labels[] = {"Kestrova.exe (capture waits)", "(a) capture spinning, no wait",
+                          "(b) baseline: timer appends"};
+  for (int i = 0; i < 3; ++i) {
+    std::printf("%-34s %8.2f %7d %12.2f\n", labels[i], got[i].cpuPercent, got[i].lines,
+                got[i].serverPercent);
+  }
+  const double vsBaseline = got[0].cpuPercent / std::max(got[2].cpuPercent, 0.01);
+  const double belowSpin = got[1].cpuPercent / std::max(got[0].cpuPercent, 0.01);
+  std::printf("Kestrova / baseline = %.2f  (target <= 1.5)\n", vsBaseline);
+  std::printf("spinning / Kestrova = %.1f  (target >= 20)\n", belowSpin);
+
+  const auto& l = got[3].latencyMs;
+  const auto& a = got[3].appendMs;
+  std::printf(
+      "\nLatency, stand-in writes a line -> line in the console box (%zu lines, %s ms apart)\n",
+      l.size(), narrow(o.latencyIntervalMs).c_str());
+  std::printf("p50 %.2f ms  p90 %.2f ms  p99 %.2f ms  max %.2f ms  (target p99 <= 20 ms)\n",
+              percentile(l, 50), percentile(l, 90), percentile(l, 99), percentile(l, 100));
+  std::printf(
+      "of which the append to the box (%zu appends): p50 %.2f ms  p99 %.2f ms  max %.2f ms\n",
+      a.size(), percentile(a, 50), percentile(a, 99), percentile(a, 100));
+  const bool met = vsBaseline <= 1.5 && belowSpin >= 20 && !l.empty() && percentile(l, 99) <= 20;
+  std::printf("%s\n", met ? "all targets met" : "TARGET MISSED");
+  return met ? 0 : 1;
+}
