@@ -12,7 +12,8 @@ namespace kestrova::e2e {
 
 std::wstring widen(std::string_view utf8) {
   if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  const int n =
+      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
@@ -20,11 +21,11 @@ std::wstring widen(std::string_view utf8) {
 
 std::string narrow(std::wstring_view wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                    0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n, nullptr,
-                      nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
+                      nullptr, nullptr);
   return out;
 }
 
@@ -70,9 +71,8 @@ bool Program::start() {
     SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
   }
   // The program's directory as its working directory, as Explorer would start it.
-  std::wstring dir = path_.substr(0, path_.find_last_of(L"\\/") == std::wstring::npos
-                                         ? 0
-                                         : path_.find_last_of(L"\\/"));
+  std::wstring dir = path_.substr(
+      0, path_.find_last_of(L"\\/") == std::wstring::npos ? 0 : path_.find_last_of(L"\\/"));
   std::wstring commandLine = L"\"" + path_ + L"\"";
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -302,16 +302,33 @@ void sendKey(WORD vk, WORD scan, DWORD flags) {
 
 void moveMouse(POINT p) {
   sendMouse(p, 0);
-  waitUntil([&] {
-    POINT c{};
-    GetCursorPos(&c);
-    return c.x == p.x && c.y == p.y;
-  }, 2s, 5ms);
+  waitUntil(
+      [&] {
+        POINT c{};
+        GetCursorPos(&c);
+        return c.x == p.x && c.y == p.y;
+      },
+      2s, 5ms);
 }
 
 void leftDown(POINT p) {
+  // Two presses close in time and place make a double click, which a button of the double-click
+  // class style takes instead of a second click (an owner-drawn button sends BN_DOUBLECLICKED,
+  // not BN_CLICKED). Each press here is meant as a press of its own, so it waits, as a hand
+  // would, until the previous one is out of the double-click time.
+  static std::chrono::steady_clock::time_point lastTime;
+  static POINT lastPoint{-100000, -100000};
+  const bool close = std::abs(p.x - lastPoint.x) < GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1 &&
+                     std::abs(p.y - lastPoint.y) < GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
+  if (close) {
+    const auto apart = Millis(GetDoubleClickTime()) + 50ms;
+    const auto since = std::chrono::steady_clock::now() - lastTime;
+    if (since < apart) std::this_thread::sleep_for(apart - since);
+  }
   moveMouse(p);
   sendMouse(p, MOUSEEVENTF_LEFTDOWN);
+  lastTime = std::chrono::steady_clock::now();
+  lastPoint = p;
 }
 
 void leftUp(POINT p) {
