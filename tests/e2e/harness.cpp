@@ -197,14 +197,23 @@ HWND findControl(HWND main, std::string_view layoutName) {
 std::string text(HWND w) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 5000, &copied)) {
-    return {};
+  // The program may rewrite the text between the two messages (a readout grows from "0.00KB" to
+  // "203.52KB" on a tick): room to spare, and a read that fills the buffer is taken again with
+  // more, so that a text is never cut short.
+  std::size_t room = static_cast<std::size_t>(length) + 64;
+  for (;;) {
+    std::wstring buffer(room + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+      return {};
+    }
+    if (static_cast<std::size_t>(copied) < room) {
+      buffer.resize(static_cast<std::size_t>(copied));
+      return narrow(buffer);
+    }
+    room *= 2;
   }
-  buffer.resize(std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size()));
-  return narrow(buffer);
 }
 
 std::string className(HWND w) {
