@@ -330,14 +330,23 @@ HWND findControl(HWND main, std::string_view layoutName) {
 std::string text(HWND w) {
   DWORD_PTR length = 0;
   if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                           SMTO_ABORTIFHUNG, 5000, &copied)) {
-    return {};
+  // The program may rewrite the text between the two messages (a readout grows from "0.00KB" to
+  // "203.52KB" on a tick): room to spare, and a read that fills the buffer is taken again with
+  // more, so that a text is never cut short.
+  std::size_t room = static_cast<std::size_t>(length) + 64;
+  for (;;) {
+    std::wstring buffer(room + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, 5000, &copied)) {
+      return {};
+    }
+    if (static_cast<std::size_t>(copied) < room) {
+      buffer.resize(static_cast<std::size_t>(copied));
+      return narrow(buffer);
+    }
+    room *= 2;
   }
-  buffer.resize(std::min<std::size_t>(static_cast<std::size_t>(copied), buffer.size()));
-  return narrow(buffer);
 }
 
 std::size_t textLength(HWND w) {
@@ -462,8 +471,23 @@ void moveMouse(POINT p) {
 }
 
 void leftDown(POINT p) {
+  // Two presses close in time and place make a double click, which a button of the double-click
+  // class style takes instead of a second click (an owner-drawn button sends BN_DOUBLECLICKED,
+  // not BN_CLICKED). Each press here is meant as a press of its own, so it waits, as a hand
+  // would, until the previous one is out of the double-click time.
+  static std::chrono::steady_clock::time_point lastTime;
+  static POINT lastPoint{-100000, -100000};
+  const bool close = std::abs(p.x - lastPoint.x) < GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1 &&
+                     std::abs(p.y - lastPoint.y) < GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
+  if (close) {
+    const auto apart = Millis(GetDoubleClickTime()) + 50ms;
+    const auto since = std::chrono::steady_clock::now() - lastTime;
+    if (since < apart) std::this_thread::sleep_for(apart - since);
+  }
   moveMouse(p);
   sendMouse(p, MOUSEEVENTF_LEFTDOWN);
+  lastTime = std::chrono::steady_clock::now();
+  lastPoint = p;
 }
 
 void leftUp(POINT p) {

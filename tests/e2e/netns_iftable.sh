@@ -16,6 +16,8 @@ WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 ns_a=kestrova-rig-a
 ns_b=kestrova-rig-b
+# shellcheck source=netns_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/netns_lib.sh"
 
 if [ "${1:-}" = --cleanup ]; then
   dump=""
@@ -35,14 +37,7 @@ cleanup() {
     WINEPREFIX=$prefix timeout 20 "$WINESERVER" -k </dev/null >/dev/null 2>&1
     WINEPREFIX=$prefix timeout 20 "$WINESERVER" -w </dev/null >/dev/null 2>&1
   fi
-  local ns
-  for ns in "$ns_a" "$ns_b"; do
-    if ip netns list | grep -qw "$ns"; then
-      # Anything still running in the namespace (a wine process the server lost) ends too.
-      ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
-      ip netns del "$ns" 2>/dev/null
-    fi
-  done
+  netns_pair_down "$ns_a" "$ns_b"
   rm -rf "$prefix" "$work/dump.out"
 }
 
@@ -65,20 +60,7 @@ counters() {
   in_a cat /proc/net/dev | awk -F'[: ]+' '$2 == "kva" { print $3, $11 }'
 }
 
-ip netns add "$ns_a" || fail "ip netns add"
-ip netns add "$ns_b" || fail "ip netns add"
-for ns in "$ns_a" "$ns_b"; do
-  ip netns exec "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
-    >/dev/null || fail "disabling IPv6"
-done
-# The pair is made inside a with its peer placed in b: nothing touches the host's namespace.
-ip -n "$ns_a" link add kva type veth peer name kvb netns "$ns_b" || fail "veth pair"
-ip -n "$ns_a" addr add 10.200.0.1/24 dev kva
-ip -n "$ns_b" addr add 10.200.0.2/24 dev kvb
-ip -n "$ns_a" link set lo up
-ip -n "$ns_b" link set lo up
-ip -n "$ns_a" link set kva up
-ip -n "$ns_b" link set kvb up
+netns_pair_up "$ns_a" "$ns_b" kva kvb 10.200.0.1 10.200.0.2 || fail "setting up the namespaces"
 
 # Wine first from inside a: the wineserver, then the prefix's first processes.
 mkdir -p "$prefix"

@@ -1,0 +1,35 @@
+# Network namespaces of a test's own, for the scripts that run Wine inside them (sourced).
+#
+#   netns_pair_up NS_A NS_B IF_A IF_B ADDR_A ADDR_B   two namespaces joined by a veth pair
+#   netns_pair_down NS...                             ends what runs in them and deletes them
+#
+# The pair is made inside NS_A with its peer placed in NS_B, so nothing touches the host's
+# namespace; each end gets its address in a /24, IPv6 is off (so nothing talks by itself) and
+# lo is up. Returns non-zero on the first step that fails.
+
+netns_pair_up() {
+  local ns_a=$1 ns_b=$2 if_a=$3 if_b=$4 addr_a=$5 addr_b=$6 ns
+  ip netns add "$ns_a" || return 1
+  ip netns add "$ns_b" || return 1
+  for ns in "$ns_a" "$ns_b"; do
+    ip netns exec "$ns" sysctl -q -w net.ipv6.conf.all.disable_ipv6=1 \
+      net.ipv6.conf.default.disable_ipv6=1 >/dev/null || return 1
+  done
+  ip -n "$ns_a" link add "$if_a" type veth peer name "$if_b" netns "$ns_b" || return 1
+  ip -n "$ns_a" addr add "$addr_a/24" dev "$if_a" || return 1
+  ip -n "$ns_b" addr add "$addr_b/24" dev "$if_b" || return 1
+  ip -n "$ns_a" link set lo up && ip -n "$ns_b" link set lo up || return 1
+  ip -n "$ns_a" link set "$if_a" up && ip -n "$ns_b" link set "$if_b" up
+}
+
+netns_pair_down() {
+  local ns
+  for ns in "$@"; do
+    if ip netns list | grep -qw "$ns"; then
+      # Anything still running in the namespace (a wine process its server lost) ends too.
+      ip netns pids "$ns" 2>/dev/null | xargs -r kill -9 2>/dev/null
+      ip netns del "$ns" 2>/dev/null
+    fi
+  done
+  return 0
+}

@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# The running program's traffic readouts inside network namespaces of the test's own.
+#
+#   netns_monitor.sh DRIVER.exe WORKDIR   the test
+#   netns_monitor.sh --cleanup WORKDIR    removes what an interrupted run left (ctest cleanup)
+#
+# Two namespaces, kestrova-mon-a and kestrova-mon-b, joined by a veth pair (10.201.0.1 on kma
+# in a, 10.201.0.2 on kmb in b), IPv6 off. The whole Wine environment of tests/wine/winenv.sh
+# (its own Xvfb, prefix and wineserver, in WORKDIR/wine) starts inside a, so the interface
+# table the program reads is that of a: lo, then kma as row 2. The driver (netns_traffic.cpp)
+# starts Kestrova there, sends UDP datagrams from a to b only and checks the readouts against
+# /proc/net/dev of a.
+set -uo pipefail
+
+ns_a=kestrova-mon-a
+ns_b=kestrova-mon-b
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+winenv=$here/../wine/winenv.sh
+emulator=$here/../wine/emulator.sh
+# shellcheck source=netns_lib.sh
+source "$here/netns_lib.sh"
+
+if [ "${1:-}" = --cleanup ]; then
+  driver=""
+  work=${2:?usage: netns_monitor.sh --cleanup WORKDIR}
+else
+  driver=${1:?usage: netns_monitor.sh DRIVER.exe WORKDIR}
+  work=${2:?usage: netns_monitor.sh DRIVER.exe WORKDIR}
+fi
+mkdir -p "$work"
+work=$(cd "$work" && pwd)
+
+fail() { echo "netns_monitor: FAIL: $*" >&2; exit 1; }
+
+cleanup() {
+  # The Wine environment's own stop: its wineserver (and with it Kestrova), its Xvfb by pid.
+  bash "$winenv" stop "$work/wine" >/dev/null 2>&1
+  netns_pair_down "$ns_a" "$ns_b"
+}
+
+if [ -z "$driver" ]; then
+  cleanup
+  exit 0
+fi
+
+[ "$(id -u)" -eq 0 ] || { echo "netns_monitor: needs root for ip netns; skipped"; exit 0; }
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+cleanup
+
+netns_pair_up "$ns_a" "$ns_b" kma kmb 10.201.0.1 10.201.0.2 || fail "setting up the namespaces"
+
+# One datagram before the program starts, so that both counters of kma are past 0 at its first
+# tick (the display takes a previous count of 0 as "no baseline yet").
+ip netns exec "$ns_a" bash -c 'printf "%0100d" 0 >/dev/udp/10.201.0.2/9' || fail "UDP send"
+
+ip netns exec "$ns_a" bash "$winenv" start "$work/wine" || fail "starting Wine in $ns_a"
+
+ip netns exec "$ns_a" env KESTROVA_VETH=kma KESTROVA_PEER=10.201.0.2 KESTROVA_LANG=zh_CN.UTF-8 \
+  timeout 150 bash "$emulator" "$work/wine" "$driver" </dev/null 2>&1 | tr -d '\r'
+rc=${PIPESTATUS[0]}
+[ "$rc" -eq 0 ] || fail "the driver failed (exit $rc)"
+echo "netns_monitor: the readouts followed the kernel's count on kma"
