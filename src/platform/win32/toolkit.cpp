@@ -122,6 +122,13 @@ int shiftStateNow() {
   return bits;
 }
 
+std::wstring windowText(HWND h) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)), L'\0');
+  const int n = GetWindowTextW(h, text.data(), static_cast<int>(text.size() + 1));
+  text.resize(static_cast<std::size_t>(std::max(n, 0)));
+  return text;
+}
+
 Toolkit* fromWindow(HWND h) {
   return reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }
@@ -129,6 +136,7 @@ Toolkit* fromWindow(HWND h) {
 }  // namespace
 
 Toolkit::Toolkit(HINSTANCE instance) : instance_(instance) {
+  barColours_.fill(CLR_DEFAULT);
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof(icc);
   icc.dwICC = ICC_PROGRESS_CLASS | ICC_BAR_CLASSES | ICC_TAB_CLASSES;
@@ -461,23 +469,54 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
       }
       break;
     case WM_SETTEXT:
-      if ((kind == Kind::label || kind == Kind::transparentLabel) && painter_ != nullptr &&
-          painter_->paints(c, h)) {
-        const LRESULT r = DefWindowProcW(h, m, w, l);
-        painter_->changed(c, h);
-        return r;
+      if (kind == Kind::label || kind == Kind::transparentLabel) {
+        // The readouts are written on every tick, mostly with the text they already show:
+        // only a real change is stored and repainted.
+        const auto* fresh = reinterpret_cast<const wchar_t*>(l);
+        const std::wstring current = windowText(h);
+        if (fresh != nullptr && current == fresh) return TRUE;
+        if (painter_ != nullptr && painter_->paints(c, h)) {
+          const LRESULT r = DefWindowProcW(h, m, w, l);
+          painter_->changed(c, h);
+          return r;
+        }
       }
-      [[fallthrough]];
+      break;
     case PBM_SETPOS:
-    case PBM_SETBARCOLOR: {
-      const LRESULT r = CallWindowProcW(original, h, m, w, l);
-      if (painter_ != nullptr) painter_->changed(c, h);
-      return r;
-    }
+    case PBM_SETBARCOLOR:
+      if (kind == Kind::progressBar) return onBarMessage(c, h, m, w, l);
+      break;
+    case WM_LBUTTONDBLCLK:
+      // An owner-drawn button would take the second press of a quick double click as a mere
+      // notification; here every press is a press, and its release a click.
+      if (kind == Kind::superButton || kind == Kind::pictureButton) {
+        return CallWindowProcW(original, h, WM_LBUTTONDOWN, w, l);
+      }
+      break;
     default:
       break;
   }
   return CallWindowProcW(original, h, m, w, l);
+}
+
+LRESULT Toolkit::onBarMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
+  const WNDPROC original = originalProcs_[index(c)];
+  if (m == PBM_SETBARCOLOR) {
+    // The colour goes to every bar on every tick; a bar repaints only when it really changes.
+    const auto colour = static_cast<COLORREF>(l);
+    const COLORREF previous = barColours_[index(c)];
+    if (previous == colour) return static_cast<LRESULT>(previous);
+    barColours_[index(c)] = colour;
+    CallWindowProcW(original, h, m, w, l);
+    if (painter_ != nullptr) painter_->changed(c, h);
+    return static_cast<LRESULT>(previous);
+  }
+  const LRESULT before = CallWindowProcW(original, h, PBM_GETPOS, 0, 0);
+  const LRESULT r = CallWindowProcW(original, h, m, w, l);
+  if (painter_ != nullptr && CallWindowProcW(original, h, PBM_GETPOS, 0, 0) != before) {
+    painter_->changed(c, h);
+  }
+  return r;
 }
 
 NativeHandle Toolkit::handle(Ctl c) const {
@@ -485,11 +524,7 @@ NativeHandle Toolkit::handle(Ctl c) const {
 }
 
 std::string Toolkit::text(Ctl c) const {
-  HWND h = hwnds_[index(c)];
-  std::wstring w(static_cast<std::size_t>(GetWindowTextLengthW(h)), L'\0');
-  const int n = GetWindowTextW(h, w.data(), static_cast<int>(w.size() + 1));
-  w.resize(static_cast<std::size_t>(std::max(n, 0)));
-  return toUtf8(w);
+  return toUtf8(windowText(hwnds_[index(c)]));
 }
 
 void Toolkit::setText(Ctl c, std::string_view utf8) {

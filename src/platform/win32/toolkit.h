@@ -88,6 +88,7 @@ class Toolkit final : public Ui, public Shell {
 
   LRESULT onMainMessage(HWND, UINT, WPARAM, LPARAM);
   LRESULT onControlMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
+  LRESULT onBarMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
   // Messages that a container (the main window or a group box) gets about its children.
   bool onChildNotification(UINT, WPARAM, LPARAM, LRESULT& result);
 
@@ -103,6 +104,8 @@ class Toolkit final : public Ui, public Shell {
   std::array<HWND, kControlCount + 1> hwnds_{};
   std::array<WNDPROC, kControlCount> originalProcs_{};
   std::array<bool, kControlCount> hovering_{};
+  // The colour each bar was last given; CLR_DEFAULT until then.
+  std::array<COLORREF, kControlCount> barColours_{};
   std::vector<Binding> bindings_;
   HICON largeIcon_ = nullptr;
   HICON smallIcon_ = nullptr;
