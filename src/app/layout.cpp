@@ -111,7 +111,7 @@ const WindowSpec& mainWindowSpec() {
 std::span<const ControlSpec> controls() {
   return kControls;
 }
-const ControlSpec& spec(Ctl c) {
+const ControlSpec& layoutOf(Ctl c) {
   return kControls[index(c)];
 }
 std::span<const EditBoxSpec> editBoxes() {

@@ -125,7 +125,7 @@ inline constexpr int kFoldedHeight = 24;
 
 const WindowSpec& mainWindowSpec();
 std::span<const ControlSpec> controls();  // in the order of Ctl
-const ControlSpec& spec(Ctl c);           // c must be a control, not 主窗口
+const ControlSpec& layoutOf(Ctl c);       // c must be a control, not 主窗口
 std::span<const EditBoxSpec> editBoxes();
 std::span<const RangeSpec> progressBars();
 const SliderSpec& slider();

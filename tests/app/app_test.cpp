@@ -263,7 +263,7 @@ TEST_F(WiredApp, TheWindowCommandsAreBoundToTheirControls) {
     c.before();
     ui.log.clear();
     raise(c.control, c.event);
-    EXPECT_EQ(ui.log, c.calls) << spec(c.control).name;
+    EXPECT_EQ(ui.log, c.calls) << layoutOf(c.control).name;
   }
 }
 

@@ -18,8 +18,8 @@ TEST(Layout, EveryWindowedControlStacksOnceInItsParent) {
   std::set<Ctl> seen;
   for (Ctl parent : containers()) {
     for (Ctl c : stacking(parent)) {
-      EXPECT_EQ(spec(c).parent, parent) << spec(c).name;
-      EXPECT_TRUE(seen.insert(c).second) << spec(c).name;
+      EXPECT_EQ(layoutOf(c).parent, parent) << layoutOf(c).name;
+      EXPECT_TRUE(seen.insert(c).second) << layoutOf(c).name;
     }
   }
   for (const auto& c : controls()) {
@@ -30,7 +30,7 @@ TEST(Layout, EveryWindowedControlStacksOnceInItsParent) {
 TEST(Layout, GroupBoxesThatHoldControlsAreCreatedBeforeTheirChildren) {
   for (const auto& c : controls()) {
     if (c.parent == Ctl::主窗口) continue;
-    EXPECT_EQ(spec(c.parent).kind, Kind::groupBox) << c.name;
+    EXPECT_EQ(layoutOf(c.parent).kind, Kind::groupBox) << c.name;
   }
 }
 

@@ -17,7 +17,7 @@ TEST(Looks, EachControlHasTheLookOfItsKind) {
     EXPECT_EQ(editBoxLook(c.id).has_value(), c.kind == Kind::editBox);
     EXPECT_EQ(superButtonLook(c.id).has_value(), c.kind == Kind::superButton);
   }
-  EXPECT_EQ(spec(tabLook().id).kind, Kind::tabControl);
+  EXPECT_EQ(layoutOf(tabLook().id).kind, Kind::tabControl);
 }
 
 TEST(Looks, OnlyTheTitleStripIsFramed) {

@@ -101,7 +101,7 @@ class Console : public Running {
 
   void clickButton(Ctl c) {
     HWND b = control(c);
-    ASSERT_TRUE(b && shownOnScreen(b)) << spec(c).name << " is not shown";
+    ASSERT_TRUE(b && shownOnScreen(b)) << layoutOf(c).name << " is not shown";
     click(centre(b));
   }
 

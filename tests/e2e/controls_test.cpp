@@ -1,4 +1,4 @@
-// Every windowed control of the layout (Part 1.2) as it is on screen at start-up: its place
+// Every windowed control of the layout as it is on screen at start-up: its place
 // in its parent, its class of control, its text, visibility and enabled state, and the
 // stacking order of each parent. The expected values come from src/app/layout.cpp.
 #include "e2e_fixture.h"
@@ -53,7 +53,8 @@ TEST_F(Controls, ThirtySixWindowedControlsExistEachInItsParent) {
   for (const auto& c : all) {
     HWND w = control(c.id);
     if (!w) continue;
-    EXPECT_EQ(parentOf(w), parentWindow(c.id)) << c.name << " is not a child of " << spec(c.parent).name;
+    EXPECT_EQ(parentOf(w), parentWindow(c.id))
+        << c.name << " is not a child of " << layoutOf(c.parent).name;
   }
 }
 
@@ -78,8 +79,8 @@ TEST_F(Controls, EachIsOfItsClassOfControl) {
   }
 }
 
-// The readouts that the monitor writes (Part 1.2, Interfaces): the start-time label before
-// the first show (Part 2.3), the others from the first tick on (Parts 2.2, 2.3). Their texts
+// The readouts that the monitor writes: the start-time label before
+// the first show, the others from the first tick on. Their texts
 // are checked by the monitor's tests; every other control keeps its layout text at start-up.
 bool writtenByTheMonitor(Ctl c) {
   switch (c) {
@@ -114,7 +115,7 @@ TEST_F(Controls, TheStartTimeReadoutIsChineseTextAfterTheFirstShow) {
   HWND w = control(Ctl::透明标签2);
   ASSERT_TRUE(w);
   const std::string t = text(w);
-  EXPECT_NE(t, spec(Ctl::透明标签2).text);
+  EXPECT_NE(t, layoutOf(Ctl::透明标签2).text);
   EXPECT_NE(t.find("启动时间"), std::string::npos) << t;
 }
 
@@ -125,7 +126,8 @@ TEST_F(Controls, EachHasItsVisibilityAndEnabledState) {
     EXPECT_EQ(ownVisible(w), c.visible) << c.name;
     EXPECT_EQ(enabled(w), c.enabled) << c.name;
     // Seen only when it and every window that holds it are shown.
-    EXPECT_EQ(shownOnScreen(w), c.visible && spec(c.parent == Ctl::主窗口 ? c.id : c.parent).visible)
+    EXPECT_EQ(shownOnScreen(w),
+              c.visible && layoutOf(c.parent == Ctl::主窗口 ? c.id : c.parent).visible)
         << c.name;
   }
 }
@@ -135,16 +137,16 @@ TEST_F(Controls, EachParentStacksItsChildrenInTheLayoutOrder) {
     HWND p = parent == Ctl::主窗口 ? main : control(parent);
     if (!p) continue;
     std::vector<std::string> expected, actual;
-    for (Ctl c : stacking(parent)) expected.emplace_back(spec(c).name);
+    for (Ctl c : stacking(parent)) expected.emplace_back(layoutOf(c).name);
     for (HWND w : childrenFrontToBack(p)) {
       const int id = GetDlgCtrlID(w) - 1000;
       actual.push_back(id >= 0 && id < static_cast<int>(kControlCount)
-                           ? std::string(spec(static_cast<Ctl>(id)).name)
+                           ? std::string(layoutOf(static_cast<Ctl>(id)).name)
                            : "window of class " + className(w));
     }
     EXPECT_EQ(actual, expected) << "children of "
                                 << (parent == Ctl::主窗口 ? std::string("the main window")
-                                                        : std::string(spec(parent).name))
+                                                          : std::string(layoutOf(parent).name))
                                 << ", front first";
   }
 }
@@ -166,7 +168,7 @@ TEST_F(Controls, TheBackgroundPanelIsHiddenWithEverythingInIt) {
   EXPECT_FALSE(shownOnScreen(panel));
   for (Ctl c : stacking(Ctl::分组框1)) {
     if (HWND w = control(c)) {
-      EXPECT_FALSE(shownOnScreen(w)) << spec(c).name;
+      EXPECT_FALSE(shownOnScreen(w)) << layoutOf(c).name;
     }
   }
 }

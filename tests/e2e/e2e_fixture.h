@@ -30,12 +30,12 @@ class Running : public ::testing::Test {
   // The window of a control; fails the test if it is missing.
   HWND control(Ctl c) {
     HWND w = findControl(main, c);
-    EXPECT_NE(w, nullptr) << spec(c).name << " (control ID " << controlId(c) << ") not found";
+    EXPECT_NE(w, nullptr) << layoutOf(c).name << " (control ID " << controlId(c) << ") not found";
     return w;
   }
   // The window of a control's parent: the main window or a group box.
   HWND parentWindow(Ctl c) {
-    return spec(c).parent == Ctl::主窗口 ? main : control(spec(c).parent);
+    return layoutOf(c).parent == Ctl::主窗口 ? main : control(layoutOf(c).parent);
   }
 
   Program program;

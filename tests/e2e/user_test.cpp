@@ -1,4 +1,4 @@
-// What a user does: drag the window, close it (Parts 1.1 and 1.2).
+// What a user does: drag the window, close it.
 #include "e2e_fixture.h"
 
 namespace kestrova::e2e {
@@ -39,8 +39,8 @@ TEST_F(Dragging, OnTheHostBoxDoesNotMoveTheWindow) {
   const Rect expected = movedBy(before, -20, 10);
   EXPECT_TRUE(waitUntil([&] { return screenRect(main) == expected; }))
       << "window at " << screenRect(main).left << "," << screenRect(main).top << ", expected "
-      << expected.left << "," << expected.top << " (started at " << before.left << ","
-      << before.top << ")";
+      << expected.left << "," << expected.top << " (started at " << before.left << "," << before.top
+      << ")";
 }
 
 TEST_F(Ending, AClickOnTheCloseButtonEndsWithExitCode0) {

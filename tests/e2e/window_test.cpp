@@ -1,4 +1,4 @@
-// The main window as a user and the task bar see it (Part 1.2, main window settings).
+// The main window as a user and the task bar see it.
 #include "e2e_fixture.h"
 
 namespace kestrova::e2e {

@@ -13,7 +13,7 @@
 namespace kestrova {
 namespace {
 
-// The byte positions the core reads (Part 2.1) are the platform's, in this build and in the
+// The byte positions the core reads are the platform's, in this build and in the
 // 32-bit one: MIB_IFROW holds no pointer, so both builds agree (the 32-bit build checks the
 // same with static_asserts in win_system.cpp).
 TEST(WinIfTableLayout, RowIs860BytesWithTheCountersAt552And576) {

@@ -65,7 +65,7 @@ class FakeUi : public Ui {
   }
   bool visible(Ctl c) const override {
     if (c == Ctl::主窗口) return state(c).shown;
-    const auto& s = spec(c);
+    const auto& s = layoutOf(c);
     if (!state(c).shown || !state(Ctl::主窗口).shown) return false;
     return s.parent == Ctl::主窗口 || state(s.parent).shown;
   }
@@ -96,7 +96,7 @@ class FakeUi : public Ui {
  private:
   void record(const char* what, Ctl c, std::string_view arg) {
     std::string line = std::string(what) + " " +
-                       (c == Ctl::主窗口 ? std::string("主窗口") : std::string(spec(c).name));
+                       (c == Ctl::主窗口 ? std::string("主窗口") : std::string(layoutOf(c).name));
     if (!arg.empty()) line += " " + std::string(arg);
     log.push_back(std::move(line));
   }

@@ -21,7 +21,7 @@ void LookPainter::configure(Ctl c, HWND h) {
 }
 
 bool LookPainter::drawItem(Ctl c, const DRAWITEMSTRUCT& item) {
-  switch (spec(c).kind) {
+  switch (layoutOf(c).kind) {
     case Kind::superButton:
       if (const auto look = superButtonLook(c)) {
         drawSuperButton(item, *look, hover_[index(c)]);
@@ -42,8 +42,8 @@ bool LookPainter::drawItem(Ctl c, const DRAWITEMSTRUCT& item) {
 HBRUSH LookPainter::controlColour(Ctl c, HDC dc) {
   if (const auto look = editBoxLook(c)) return colourEditBox(dc, *look, brushes_);
   // The slider stands on the background of the box that holds it.
-  if (spec(c).kind == Kind::sliderBar) {
-    if (const auto box = groupBoxLook(spec(c).parent)) {
+  if (layoutOf(c).kind == Kind::sliderBar) {
+    if (const auto box = groupBoxLook(layoutOf(c).parent)) {
       SetBkColor(dc, colorRef(box->background));
       return brushes_.brush(box->background);
     }
@@ -108,13 +108,13 @@ void LookPainter::mouseMoved(Ctl c, HWND h, POINT client) {
 }
 
 bool LookPainter::setCursor(Ctl c) {
-  if (spec(c).kind != Kind::pictureButton) return false;
+  if (layoutOf(c).kind != Kind::pictureButton) return false;
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND)));
   return true;
 }
 
 void LookPainter::changed(Ctl c, HWND h) {
-  switch (spec(c).kind) {
+  switch (layoutOf(c).kind) {
     case Kind::transparentLabel:
       // The label rebuilds its whole area, what lies behind it included.
       InvalidateRect(h, nullptr, FALSE);

@@ -192,7 +192,7 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
 }
 
 void Toolkit::createControl(Ctl c) {
-  const ControlSpec& s = spec(c);
+  const ControlSpec& s = layoutOf(c);
   HWND parent = hwnds_[index(s.parent)];
   const std::wstring text = s.kind == Kind::tabControl ? std::wstring() : toWide(s.text);
   HWND h = CreateWindowExW(
@@ -305,7 +305,7 @@ bool Toolkit::preTranslate(MSG& msg) {
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (isMain || dragsWindow(spec(c).kind)) {
+      if (isMain || dragsWindow(layoutOf(c).kind)) {
         // Moves the window exactly as a press on a title bar would; the control gets nothing.
         ReleaseCapture();
         SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
@@ -369,7 +369,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_COMMAND: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
       if (c == Ctl::主窗口) return false;
-      const Kind k = spec(c).kind;
+      const Kind k = layoutOf(c).kind;
       if ((k == Kind::superButton || k == Kind::pictureButton) && HIWORD(w) == BN_CLICKED) {
         raise(c, Event::clicked);
       }
@@ -427,7 +427,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
 
 LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  const Kind kind = spec(c).kind;
+  const Kind kind = layoutOf(c).kind;
   if (kind == Kind::groupBox) {
     LRESULT result = 0;
     if (onChildNotification(m, w, l, result)) return result;
