@@ -1,5 +1,7 @@
 #include "harness.h"
 
+#include "platform/win32/text.h"
+
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -18,22 +20,10 @@
 namespace kestrova::e2e {
 
 std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
+  return win::toWide(utf8);
 }
-
 std::string narrow(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(), n,
-                      nullptr, nullptr);
-  return out;
+  return win::toUtf8(wide);
 }
 
 bool waitUntil(const std::function<bool()>& cond, Millis timeout, Millis poll) {

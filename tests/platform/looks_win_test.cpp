@@ -272,7 +272,7 @@ TEST(Tab, AllBlackWithTheCaptionBlueOrMagentaUnderTheMouse) {
   EXPECT_LE(size.cx, 504 - 3);
   EXPECT_EQ(size.cy, 20);
   SendMessageW(tab.get(), TCM_SETITEMSIZE, 0, MAKELPARAM(size.cx, size.cy));
-  std::wstring caption = widen(look.caption);
+  std::wstring caption = toWide(look.caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = caption.data();

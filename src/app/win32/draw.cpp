@@ -131,25 +131,6 @@ COLORREF colorRef(Rgb c) {
   return RGB(c.r, c.g, c.b);
 }
 
-std::wstring widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(std::max(n, 0)), L'\0');
-  if (n > 0) {
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  }
-  return out;
-}
-
-std::wstring windowText(HWND window) {
-  int n = GetWindowTextLengthW(window);
-  if (n <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-  int got = GetWindowTextW(window, text.data(), n + 1);
-  text.resize(static_cast<std::size_t>(std::max(got, 0)));
-  return text;
-}
-
 HFONT controlFont(HWND control) {
   auto font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
   return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
@@ -254,13 +235,13 @@ Font createTabFont(const TabLook& look) {
   font.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   font.lfQuality = DEFAULT_QUALITY;
   font.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-  std::wstring face = widen(look.fontFace);
+  std::wstring face = toWide(look.fontFace);
   face.copy(font.lfFaceName, std::size(font.lfFaceName) - 1);
   return Font(CreateFontIndirectW(&font));
 }
 
 SIZE tabItemSize(HWND tab, HFONT font, const TabLook& look) {
-  std::wstring caption = widen(look.caption);
+  std::wstring caption = toWide(look.caption);
   SIZE text{0, 0};
   {
     WindowDc dc(tab);

@@ -14,12 +14,11 @@
 #include "app/looks.h"
 #include "app/win32/gdi.h"
 #include "app/win32/pictures.h"
+#include "platform/win32/text.h"
 
 namespace kestrova::win {
 
 COLORREF colorRef(Rgb c);
-std::wstring widen(std::string_view utf8);
-std::wstring windowText(HWND window);
 
 // The font a control draws its text in: the one it was given with WM_SETFONT, else the
 // system's default GUI font. Neither is owned by the caller.

@@ -13,7 +13,7 @@ void LookPainter::configure(Ctl c, HWND h) {
   const SIZE size = tabItemSize(h, tabFont_.get(), tabLook());
   SendMessageW(h, TCM_SETITEMSIZE, 0, MAKELPARAM(size.cx, size.cy));
   // The one page.
-  std::wstring caption = widen(tabLook().caption);
+  std::wstring caption = toWide(tabLook().caption);
   TCITEMW item{};
   item.mask = TCIF_TEXT;
   item.pszText = caption.data();

@@ -1,6 +1,6 @@
 #include "platform/win32/text.h"
 
-#include <windows.h>
+#include <algorithm>
 
 namespace kestrova::win {
 
@@ -21,6 +21,15 @@ std::string toUtf8(std::wstring_view wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
                       nullptr, nullptr);
   return utf8;
+}
+
+std::wstring windowText(HWND window) {
+  const int n = GetWindowTextLengthW(window);
+  if (n <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(window, text.data(), n + 1);
+  text.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return text;
 }
 
 }  // namespace kestrova::win

@@ -122,13 +122,6 @@ int shiftStateNow() {
   return bits;
 }
 
-std::wstring windowText(HWND h) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(h)), L'\0');
-  const int n = GetWindowTextW(h, text.data(), static_cast<int>(text.size() + 1));
-  text.resize(static_cast<std::size_t>(std::max(n, 0)));
-  return text;
-}
-
 Toolkit* fromWindow(HWND h) {
   return reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }
