@@ -18,26 +18,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/app.h"
-#include "app/win32/painter.h"
+#include "app/win32/program.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/toolkit.h"
-#include "platform/win32/win_figures.h"
 #include "platform/win32/win_files.h"
-#include "platform/win32/win_looks.h"
 #include "platform/win32/win_process.h"
-#include "platform/win32/win_system.h"
-#include "resource_ids.h"
 
 namespace {
 
 using kestrova::Ctl;
-
-HICON loadIcon(HINSTANCE instance, int sizeMetric) {
-  const int size = GetSystemMetrics(sizeMetric);
-  return static_cast<HICON>(
-      LoadImageW(instance, MAKEINTRESOURCEW(IDI_KESTROVA), IMAGE_ICON, size, size, 0));
-}
 
 // --- spin -------------------------------------------------------------------------------
 
@@ -70,21 +59,15 @@ class SpinningProcessSystem final : public kestrova::ProcessSystem {
 
 // --- stamp ------------------------------------------------------------------------------
 
-std::string exeDirectory() {
-  char path[MAX_PATH * 4];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  std::string s(path, n);
-  return s.substr(0, s.find_last_of('\\'));
-}
-
 // The toolkit, with the console box's appends timed against the stamps in the lines.
 class StampingUi final : public kestrova::Ui {
  public:
   explicit StampingUi(kestrova::win::Toolkit& inner)
       : inner_(inner),
-        log_(CreateFileA((exeDirectory() + "\\latency.txt").c_str(), GENERIC_WRITE,
-                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        log_(
+            CreateFileA((kestrova::win::WinFiles().executableDirectory() + "\\latency.txt").c_str(),
+                        GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
     QueryPerformanceFrequency(&frequency_);
   }
 
@@ -154,36 +137,34 @@ void CALLBACK appendReplyLine(HWND, UINT, UINT_PTR, DWORD) {
   baselineToolkit->appendAnsiText(Ctl::编辑框, line);
 }
 
-}  // namespace
+// The benchmark's variants of the program, picked by the first argument.
+class BenchVariant final : public kestrova::win::ProgramVariant {
+ public:
+  explicit BenchVariant(std::string_view mode) : mode_(mode) {}
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  const std::string_view mode = commandLine ? commandLine : "";
-  kestrova::win::UniqueIcon largeIcon(loadIcon(instance, SM_CXICON));
-  kestrova::win::UniqueIcon smallIcon(loadIcon(instance, SM_CXSMICON));
-  kestrova::win::LookPainter painter(instance);
-
-  kestrova::win::Toolkit toolkit(instance);
-  toolkit.setPainter(&painter);
-  toolkit.setIcons(largeIcon.get(), smallIcon.get());
-
-  kestrova::WinIfTableSource ifTable;
-  kestrova::WinSystemFigures figures;
-  kestrova::WinLocalClock clock;
-  kestrova::WinBarColour barColour;
-  kestrova::WinTransparency transparency;
-  kestrova::win::WinProcessSystem processes;
-  SpinningProcessSystem spinning;
-  kestrova::win::WinFiles files;
-  StampingUi stamping(toolkit);
-
-  kestrova::Ui& ui = mode.starts_with("stamp") ? static_cast<kestrova::Ui&>(stamping) : toolkit;
-  kestrova::ProcessSystem& children =
-      mode.starts_with("spin") ? static_cast<kestrova::ProcessSystem&>(spinning) : processes;
-  if (mode.starts_with("baseline")) {
+  kestrova::Ui& ui(kestrova::win::Toolkit& toolkit) override {
+    if (!mode_.starts_with("stamp")) return toolkit;
+    stamping_ = std::make_unique<StampingUi>(toolkit);
+    return *stamping_;
+  }
+  kestrova::ProcessSystem& processes(kestrova::ProcessSystem& system) override {
+    return mode_.starts_with("spin") ? spinning_ : system;
+  }
+  void starting(kestrova::win::Toolkit& toolkit) override {
+    if (!mode_.starts_with("baseline")) return;
     baselineToolkit = &toolkit;
     SetTimer(nullptr, 0, 1000, &appendReplyLine);
   }
-  kestrova::App app(toolkit, kestrova::Services{ui, ifTable, figures, clock, barColour,
-                                                transparency, children, files});
-  app.startUp();
+
+ private:
+  std::string_view mode_;
+  std::unique_ptr<StampingUi> stamping_;
+  SpinningProcessSystem spinning_;
+};
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  BenchVariant variant(commandLine ? commandLine : "");
+  kestrova::win::runProgram(instance, variant);
 }

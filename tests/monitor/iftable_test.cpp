@@ -6,6 +6,8 @@
 #include <deque>
 #include <vector>
 
+#include "support/fake_system.h"
+
 namespace kestrova {
 namespace {
 
@@ -34,20 +36,9 @@ class ScriptedIfTable : public IfTableSource {
   }
 };
 
-void put32(std::vector<std::uint8_t>& b, std::size_t offset, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-// A table buffer as the system writes it: entry count, then rows of 860 bytes.
-std::vector<std::uint8_t> tableBytes(
-    const std::vector<std::pair<std::uint32_t, std::uint32_t>>& rows) {
-  std::vector<std::uint8_t> b(4 + rows.size() * kIfRowSize, 0xEE);
-  put32(b, 0, static_cast<std::uint32_t>(rows.size()));
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    put32(b, 4 + i * kIfRowSize + kInOctetsOffset, rows[i].first);
-    put32(b, 4 + i * kIfRowSize + kOutOctetsOffset, rows[i].second);
-  }
-  return b;
+// Bytes the refresh must not read are 0xEE.
+std::vector<std::uint8_t> tableBytes(const testing::OctetRows& rows) {
+  return testing::tableBytes(rows, 0xEE);
 }
 
 ScriptedCall ok(std::vector<std::uint8_t> bytes) {

@@ -71,15 +71,32 @@ class FakeClock : public LocalClock {
   LocalTime now() override { return time; }
 };
 
+using OctetRows = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+// A table buffer as the system writes it: entry count, then rows of 860 bytes with their
+// received and sent octets; every other byte is `filler`.
+inline std::vector<std::uint8_t> tableBytes(const OctetRows& rows, std::uint8_t filler = 0) {
+  std::vector<std::uint8_t> b(4 + rows.size() * kIfRowSize, filler);
+  const auto put32 = [&b](std::size_t at, std::uint32_t v) {
+    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, static_cast<std::uint32_t>(rows.size()));
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    put32(4 + i * kIfRowSize + kInOctetsOffset, rows[i].first);
+    put32(4 + i * kIfRowSize + kOutOctetsOffset, rows[i].second);
+  }
+  return b;
+}
+
 // An interface table whose rows (received, sent octets) the test sets; every refresh reads
 // them as they stand.
 class RowsIfTable : public IfTableSource {
  public:
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> rows;
+  OctetRows rows;
   bool failing = false;
 
   std::uint32_t getIfTable(std::uint8_t* buffer, std::uint32_t* size, bool sorted) override {
-    const auto bytes = tableBytes();
+    const auto bytes = tableBytes(rows);
     const auto needed = static_cast<std::uint32_t>(bytes.size());
     if (!sorted || *size < needed) {
       *size = needed;
@@ -89,20 +106,6 @@ class RowsIfTable : public IfTableSource {
     std::memcpy(buffer, bytes.data(), bytes.size());
     *size = needed;
     return 0;
-  }
-
- private:
-  std::vector<std::uint8_t> tableBytes() const {
-    std::vector<std::uint8_t> b(4 + rows.size() * kIfRowSize, 0);
-    put32(b, 0, static_cast<std::uint32_t>(rows.size()));
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-      put32(b, 4 + i * kIfRowSize + kInOctetsOffset, rows[i].first);
-      put32(b, 4 + i * kIfRowSize + kOutOctetsOffset, rows[i].second);
-    }
-    return b;
-  }
-  static void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (std::size_t i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
   }
 };
 
