@@ -212,8 +212,8 @@ struct Obstacle {
   const char* name;
   // Puts the obstacle at path; the returned handle (if any) is held until the check is done.
   HANDLE (*put)(const std::wstring& path);
-  // Whether what is at path is still the obstacle, untouched.
-  bool (*intact)(const std::wstring& path);
+  // Whether what is at path is still the obstacle, untouched (held: what put returned).
+  bool (*intact)(const std::wstring& path, HANDLE held);
 };
 
 constexpr char kOldLog[] = "the previous log\r\n";
@@ -230,7 +230,14 @@ HANDLE writeOldLog(const std::wstring& path, DWORD share) {
 const Obstacle kObstacles[] = {
     // Held open by another program without sharing.
     {"FileHeldOpenWithoutSharing", [](const std::wstring& path) { return writeOldLog(path, 0); },
-     [](const std::wstring& path) { return readFileBytes(path) == std::string(kOldLog); }},
+     // Read through the handle that holds it: nobody else can open it.
+     [](const std::wstring&, HANDLE held) {
+       char bytes[64] = {};
+       DWORD got = 0;
+       SetFilePointer(held, 0, nullptr, FILE_BEGIN);
+       return ReadFile(held, bytes, sizeof bytes, &got, nullptr) &&
+              std::string(bytes, got) == kOldLog && GetFileSize(held, nullptr) == got;
+     }},
     // A folder of that name, with a file in it.
     {"FolderOfThatName",
      [](const std::wstring& path) -> HANDLE {
@@ -238,7 +245,7 @@ const Obstacle kObstacles[] = {
        CloseHandle(writeOldLog(path + L"\\inside.txt", FILE_SHARE_READ));
        return INVALID_HANDLE_VALUE;  // nothing to hold
      },
-     [](const std::wstring& path) {
+     [](const std::wstring& path, HANDLE) {
        const DWORD a = GetFileAttributesW(path.c_str());
        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
               readFileBytes(path + L"\\inside.txt") == std::string(kOldLog);
@@ -268,7 +275,7 @@ TEST_P(FaultsSave, TheObstacleStaysAndTheWindowAnswers) {
   // Input is taken in order: once Clear has emptied the box, Save has run.
   clickButton(Ctl::超级按钮4);
   ASSERT_TRUE(waitUntil([&] { return text(box).empty(); })) << "Clear did not run after Save";
-  EXPECT_TRUE(GetParam().intact(log));
+  EXPECT_TRUE(GetParam().intact(log, held));
   ASSERT_TRUE(waitForClockTicks(1)) << "running-time label stuck after Save";
   EXPECT_TRUE(roundTrip(main));
   EXPECT_TRUE(idle());
