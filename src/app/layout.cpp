@@ -71,6 +71,12 @@ constexpr std::array kTrafficStacking{
 };
 constexpr std::array kTimeStacking{Ctl::透明标签2, Ctl::透明标签1};
 constexpr std::array kContainers{W, Ctl::分组框1, Ctl::分组框4, Ctl::分组框3, Ctl::分组框2};
+// In the order of the control table: the console box, the console row from left to right
+// (编辑框2 is disabled, so Tab passes it by), then the settings panel's slider and button.
+constexpr std::array kTabOrder{
+  Ctl::编辑框, Ctl::编辑框1, Ctl::超级按钮1, Ctl::超级按钮2, Ctl::超级按钮5, Ctl::编辑框2,
+  Ctl::超级按钮4, Ctl::滑块条1, Ctl::超级按钮3,
+};
 
 constexpr std::array<EditBoxSpec, 3> kEditBoxes{{
   {Ctl::编辑框, true, 0},
@@ -128,6 +134,25 @@ std::span<const TimerSpec> timers() {
 }
 std::span<const Ctl> containers() {
   return kContainers;
+}
+
+std::span<const Ctl> tabOrder() {
+  return kTabOrder;
+}
+
+std::optional<Ctl> nextTabStop(std::optional<Ctl> from, bool backward,
+                               const std::function<bool(Ctl)>& canTakeFocus) {
+  const std::size_t n = kTabOrder.size();
+  // Where the walk starts: just past `from`, or just outside the order's ends.
+  std::size_t at = backward ? 0 : n - 1;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (from && kTabOrder[i] == *from) at = i;
+  }
+  for (std::size_t step = 1; step <= n; ++step) {
+    const std::size_t i = backward ? (at + n - step) % n : (at + step) % n;
+    if (canTakeFocus(kTabOrder[i])) return kTabOrder[i];
+  }
+  return std::nullopt;
 }
 
 std::span<const Ctl> stacking(Ctl parent) {

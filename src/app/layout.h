@@ -5,6 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -135,5 +137,13 @@ std::span<const TimerSpec> timers();
 std::span<const Ctl> stacking(Ctl parent);
 // Parents in creation order: the main window first, then the group boxes that hold controls.
 std::span<const Ctl> containers();
+
+// The controls that Tab and Shift+Tab move the focus among, in the order Tab visits them.
+std::span<const Ctl> tabOrder();
+// The control that Tab (Shift+Tab: backward) moves the focus to from `from`: the next one in
+// the tab order that can take the focus now, going round the end. From a control outside the
+// order, or none, Tab starts at the first and Shift+Tab at the last. nullopt if none can.
+std::optional<Ctl> nextTabStop(std::optional<Ctl> from, bool backward,
+                               const std::function<bool(Ctl)>& canTakeFocus);
 
 }  // namespace kestrova

@@ -293,8 +293,9 @@ bool Toolkit::preTranslate(MSG& msg) {
         EventArgs a;
         a.key = static_cast<int>(msg.wParam);
         a.shiftState = shiftStateNow();
-        return raise(c, Event::keyPressed, a) == std::optional<bool>(false);
+        if (raise(c, Event::keyPressed, a) == std::optional<bool>(false)) return true;
       }
+      if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) return moveFocusByTab();
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
@@ -318,6 +319,22 @@ bool Toolkit::preTranslate(MSG& msg) {
     default:
       return false;
   }
+}
+
+bool Toolkit::moveFocusByTab() {
+  const int shift = shiftStateNow();
+  // Ctrl+Tab and Alt+Tab are not ours; the control or the system gets them.
+  if ((shift & (kCtrlBit | kAltBit)) != 0) return false;
+  const Ctl focused = controlOf(GetFocus());
+  const std::optional<Ctl> from =
+      focused == Ctl::主窗口 ? std::nullopt : std::optional<Ctl>(focused);
+  const std::optional<Ctl> next = nextTabStop(from, (shift & kShiftBit) != 0, [this](Ctl c) {
+    HWND h = hwnds_[index(c)];
+    return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
+  });
+  if (next) SetFocus(hwnds_[index(*next)]);
+  // Taken here in every case: a multi-line edit box would type a tab character.
+  return true;
 }
 
 LRESULT CALLBACK Toolkit::mainProc(HWND h, UINT m, WPARAM w, LPARAM l) {

@@ -97,6 +97,9 @@ class Toolkit final : public Ui, public Shell {
   bool hasBinding(Ctl c, Event e) const;
   // Key and mouse events taken from the queue; true when the message is withheld.
   bool preTranslate(MSG& msg);
+  // Tab and Shift+Tab among the controls of the tab order that are shown and enabled; true when
+  // the key is taken.
+  bool moveFocusByTab();
   void dispatch(MSG& msg);
   Ctl controlOf(HWND h) const;
 
