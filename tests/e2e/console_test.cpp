@@ -284,6 +284,24 @@ TEST_P(EndingDuringAPing, ExitsWith0AndLeavesNoProcess) {
 INSTANTIATE_TEST_SUITE_P(Console, EndingDuringAPing, ::testing::ValuesIn(kEndings),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// Ended from outside (as the task manager ends a program) during a ping: its job objects are
+// closed with its handles, and they end what it started.
+TEST_F(Console, EndedFromOutsideDuringAPingItLeavesNoProcess) {
+  startPing();
+  ASSERT_TRUE(waitForReply(2));
+  const DWORD pid = program.pid();
+  const auto before = descendantsOf(pid, processList());
+  ASSERT_TRUE(has(before, "cmd.exe") && has(before, "ping.exe")) << describe(before);
+
+  ASSERT_TRUE(TerminateProcess(program.process(), 7)) << GetLastError();
+  const auto code = program.waitForExit();
+  ASSERT_TRUE(code.has_value()) << "still running";
+  EXPECT_EQ(*code, 7u);
+  // Checked before TearDown ends the driver's job, which would end any leftover itself.
+  EXPECT_TRUE(waitUntil([&] { return descendantsOf(pid, processList()).empty(); }))
+      << "left running: " << describe(descendantsOf(pid, processList()));
+}
+
 // The stand-in writing as fast as it can.
 class FastConsole : public Console {
  protected:
