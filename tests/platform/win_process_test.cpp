@@ -225,6 +225,8 @@ TEST(PingStandIn, KeepsRunningOnceNobodyReadsItsOutput) {
   UniqueHandle readEnd;
   UniqueHandle writeEnd;
   ASSERT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0));
+  // The stand-in must not hold the read end itself, or its writes would never fail.
+  ASSERT_TRUE(SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0));
   STARTUPINFOA si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
