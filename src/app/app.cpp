@@ -97,6 +97,9 @@ void App::onPanelHideClicked() {
 }
 
 void App::onCloseClicked() {
+  // The process ends at once, with running captures still on the stack: their children are
+  // ended first, also where no job object would end them with the process.
+  capture_.endRunningChildren();
   normalEnd(0);
 }
 

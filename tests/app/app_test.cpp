@@ -150,8 +150,9 @@ TEST_F(AppFixture, TheCloseButtonDuringAPingEndsWithCodeZeroAtOnce) {
   EXPECT_EQ(shell.steps, (std::vector<std::string>{"create", "show", "loop", "destroy", "exit 0"}));
   EXPECT_EQ(processes.commandLines, (std::vector<std::string>{"cmd.exe /c ping 输入域名或IP地址 "
                                                               "例：www.example.com -t"}));
-  // Here the unwinding frees the child; the real process ends with its job handles closed,
-  // which ends the ping with it.
+  // The child is ended before the process ends (where no job would end it with the
+  // process); here the unwinding then frees it.
+  EXPECT_EQ(std::count(processes.trace.begin(), processes.trace.end(), "1 terminate"), 1);
   EXPECT_EQ(processes.childrenAlive, 0);
 }
 

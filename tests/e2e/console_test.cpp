@@ -41,6 +41,40 @@ std::size_t count(const std::string& text, std::string_view part) {
   return n;
 }
 
+// Holds a handle to each process seen, so that "has it ended" can be asked of exactly those
+// processes later: a process whose parent has gone no longer shows in the program's tree by
+// the parent chain, and a held handle keeps its id from going to another process meanwhile.
+class Watched {
+ public:
+  explicit Watched(const std::vector<ProcessEntry>& processes) {
+    for (const auto& p : processes) {
+      if (HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, p.pid)) watched_.push_back({p, h});
+    }
+  }
+  ~Watched() {
+    for (const auto& w : watched_) CloseHandle(w.handle);
+  }
+  Watched(const Watched&) = delete;
+  Watched& operator=(const Watched&) = delete;
+
+  std::size_t size() const { return watched_.size(); }
+  // The watched processes still running.
+  std::vector<ProcessEntry> running() const {
+    std::vector<ProcessEntry> out;
+    for (const auto& w : watched_) {
+      if (WaitForSingleObject(w.handle, 0) == WAIT_TIMEOUT) out.push_back(w.entry);
+    }
+    return out;
+  }
+
+ private:
+  struct Entry {
+    ProcessEntry entry;
+    HANDLE handle;
+  };
+  std::vector<Entry> watched_;
+};
+
 class Console : public Running {
  protected:
   // Milliseconds between the stand-in's reply lines.
@@ -125,10 +159,12 @@ class Console : public Running {
   }
 
   void stopAndWaitForTheTreeToEnd() {
+    const Watched before(children());
     clickButton(Ctl::超级按钮2);
     ASSERT_TRUE(waitUntil([&] { return idle(); })) << "Run and Stop not switched back";
-    ASSERT_TRUE(waitUntil([&] { return children().empty(); }))
-        << "left running after Stop: " << describe(children());
+    ASSERT_TRUE(waitUntil([&] { return children().empty() && before.running().empty(); }))
+        << "left running after Stop: " << describe(children())
+        << "; of those seen before: " << describe(before.running());
   }
 
   TempFolder folder;
@@ -271,18 +307,46 @@ TEST_P(EndingDuringAPing, ExitsWith0AndLeavesNoProcess) {
   const DWORD pid = program.pid();
   const auto before = descendantsOf(pid, processList());
   ASSERT_TRUE(has(before, "ping.exe")) << describe(before);
+  const Watched watched(before);
+  ASSERT_EQ(watched.size(), before.size());
 
   GetParam().end(main, control(Ctl::图形按钮3));
   const auto code = program.waitForExit();
   ASSERT_TRUE(code.has_value()) << "still running";
   EXPECT_EQ(*code, 0u);
   // Checked before TearDown ends the driver's job, which would end any leftover itself.
-  EXPECT_TRUE(waitUntil([&] { return descendantsOf(pid, processList()).empty(); }))
-      << "left running: " << describe(descendantsOf(pid, processList()));
+  EXPECT_TRUE(waitUntil([&] {
+    return descendantsOf(pid, processList()).empty() && watched.running().empty();
+  })) << "left running: "
+      << describe(descendantsOf(pid, processList()))
+      << "; of those seen before: " << describe(watched.running());
 }
 
 INSTANTIATE_TEST_SUITE_P(Console, EndingDuringAPing, ::testing::ValuesIn(kEndings),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// Ended from outside (as the task manager ends a program) during a ping: its job objects are
+// closed with its handles, and they end what it started.
+TEST_F(Console, EndedFromOutsideDuringAPingItLeavesNoProcess) {
+  startPing();
+  ASSERT_TRUE(waitForReply(2));
+  const DWORD pid = program.pid();
+  const auto before = descendantsOf(pid, processList());
+  ASSERT_TRUE(has(before, "cmd.exe") && has(before, "ping.exe")) << describe(before);
+  const Watched watched(before);
+  ASSERT_EQ(watched.size(), before.size());
+
+  ASSERT_TRUE(TerminateProcess(program.process(), 7)) << GetLastError();
+  const auto code = program.waitForExit();
+  ASSERT_TRUE(code.has_value()) << "still running";
+  EXPECT_EQ(*code, 7u);
+  // Checked before TearDown ends the driver's job, which would end any leftover itself.
+  EXPECT_TRUE(waitUntil([&] {
+    return descendantsOf(pid, processList()).empty() && watched.running().empty();
+  })) << "left running: "
+      << describe(descendantsOf(pid, processList()))
+      << "; of those seen before: " << describe(watched.running());
+}
 
 // The stand-in writing as fast as it can.
 class FastConsole : public Console {

@@ -2,9 +2,13 @@
 #include "platform/win32/win_process.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -209,6 +213,256 @@ TEST_F(CaptureUnderCmd, AWaitReturnsOnceTheChildHasEnded) {
   }
   EXPECT_EQ(code, 7u);
 }
+
+// --- The ping stand-in behaves like the real ping ------------------------------------------
+
+TEST(PingStandIn, KeepsRunningOnceNobodyReadsItsOutput) {
+  const std::string ping = fixturePing();
+  ASSERT_FALSE(ping.empty()) << "fixtures\\ping.exe not found";
+  SECURITY_ATTRIBUTES sa{};
+  sa.nLength = sizeof sa;
+  sa.bInheritHandle = TRUE;
+  UniqueHandle readEnd;
+  UniqueHandle writeEnd;
+  ASSERT_TRUE(CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0));
+  // The stand-in must not hold the read end itself, or its writes would never fail.
+  ASSERT_TRUE(SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0));
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd.get();
+  si.hStdError = writeEnd.get();
+  PROCESS_INFORMATION pi{};
+  std::string line = ping + " 127.0.0.1 -t";
+  const Environment interval("KESTROVA_PING_INTERVAL_MS", "20");
+  ASSERT_TRUE(
+      CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi))
+      << GetLastError();
+  const UniqueHandle process(pi.hProcess);
+  const UniqueHandle thread(pi.hThread);
+  writeEnd.reset();
+
+  // It writes: its first line arrives.
+  char buffer[256];
+  DWORD got = 0;
+  ASSERT_TRUE(ReadFile(readEnd.get(), buffer, sizeof buffer, &got, nullptr) && got > 0);
+  // Nobody reads any more: every later write fails, some seventy of them in this wait, and
+  // it goes on all the same.
+  readEnd.reset();
+  EXPECT_EQ(WaitForSingleObject(process.get(), 1500), static_cast<DWORD>(WAIT_TIMEOUT))
+      << "the stand-in ended by itself once its reader had gone";
+  TerminateProcess(process.get(), 1);
+  EXPECT_EQ(WaitForSingleObject(process.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+}
+
+// --- Children of a program that itself runs in a job ---------------------------------------
+//
+// The test starts this program again (the helper) inside a job of the test's own; the helper
+// runs one capture of the ping stand-in with -t, stops it as the console's Stop does, and ends
+// with a code that says whether the stand-in is gone. With KESTROVA_JOB_HELPER set, this
+// program does the helper's part in place of its tests.
+//
+// Wine nests jobs as Windows 8 and later do, so there the child's own job always takes it.
+// Where jobs cannot nest, AssignProcessToJobObject fails with ERROR_ACCESS_DENIED; the
+// helper can be told to answer that in place of the system (its import table's entry is
+// replaced), and then the program's fallback, which ends the child's tree by the processes'
+// parents, is what has to end the stand-in.
+
+enum HelperExit : DWORD {
+  kHelperOk = 0,
+  kHelperNoStandIn = 10,    // the stand-in's pid never appeared
+  kHelperLeftRunning = 11,  // the stand-in was still running after the capture
+  kHelperNotDenied = 12,    // the assignment was to fail, but was never asked for
+  kHelperTooLong = 13,      // the capture did not finish in time
+  kHelperNoImport = 14,     // AssignProcessToJobObject not found in the import table
+};
+
+// Replaces one kernel32 import of this program for as long as it lives.
+class ImportReplacement {
+ public:
+  ImportReplacement(const char* name, void* replacement) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+         imp->Name != 0 && slot_ == nullptr; ++imp) {
+      if (lstrcmpiA(reinterpret_cast<const char*>(base + imp->Name), "kernel32.dll") != 0) {
+        continue;
+      }
+      const DWORD lookup = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
+      const auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + lookup);
+      auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+      for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+        if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+        const auto* byName =
+            reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+        if (lstrcmpA(reinterpret_cast<const char*>(byName->Name), name) != 0) continue;
+        slot_ = reinterpret_cast<void**>(&slots->u1.Function);
+        original_ = *slot_;
+        write(replacement);
+        break;
+      }
+    }
+  }
+  ~ImportReplacement() {
+    if (slot_) write(original_);
+  }
+  ImportReplacement(const ImportReplacement&) = delete;
+  ImportReplacement& operator=(const ImportReplacement&) = delete;
+  bool replaced() const { return slot_ != nullptr; }
+
+ private:
+  void write(void* value) {
+    DWORD old = 0;
+    VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &old);
+    *slot_ = value;
+    VirtualProtect(slot_, sizeof *slot_, old, &old);
+  }
+  void** slot_ = nullptr;
+  void* original_ = nullptr;
+};
+
+long deniedAssignments = 0;
+BOOL WINAPI assignmentDenied(HANDLE, HANDLE) {
+  ++deniedAssignments;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return FALSE;
+}
+
+// The parent of a process, from a snapshot of the process list; 0 if it is not listed.
+DWORD parentOf(DWORD pid) {
+  UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = snapshot && Process32First(snapshot.get(), &entry); more;
+       more = Process32Next(snapshot.get(), &entry)) {
+    if (entry.th32ProcessID == pid) return entry.th32ParentProcessID;
+  }
+  return 0;
+}
+
+// The helper's part: KESTROVA_JOB_HELPER is "assign" or "deny", then "," and "stop" (Stop
+// during the ping) or "orphan" (the interpreter is ended from outside during the ping, so
+// that the capture finishes by itself while the stand-in runs on: what the child left is
+// ended when its capture finishes).
+DWORD runJobHelper(const std::string& mode) {
+  const bool deny = mode.rfind("deny", 0) == 0;
+  const bool orphan = mode.find(",orphan") != std::string::npos;
+  std::unique_ptr<ImportReplacement> replacement;
+  if (deny) {
+    replacement = std::make_unique<ImportReplacement>("AssignProcessToJobObject",
+                                                      reinterpret_cast<void*>(&assignmentDenied));
+    if (!replacement->replaced()) return kHelperNoImport;
+  }
+  const std::string ping = fixturePing();
+  SetEnvironmentVariableA("KESTROVA_PING_SHOW_PID", "1");
+  SetEnvironmentVariableA("KESTROVA_PING_INTERVAL_MS", "20");
+
+  testing::FakeUi ui;
+  WinProcessSystem system;
+  Capture capture(ui, system);
+  DWORD pid = 0;
+  bool tooLong = false;
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  ui.onProcessEvents = [&] {
+    const std::string text = ui.state(Ctl::编辑框).text;
+    const auto at = text.find("pid ");
+    if (pid == 0 && at != std::string::npos && text.find("seq=2") != std::string::npos) {
+      pid = std::strtoul(text.c_str() + at + 4, nullptr, 10);
+      if (orphan) {
+        UniqueHandle interpreter(OpenProcess(PROCESS_TERMINATE, FALSE, parentOf(pid)));
+        if (interpreter) TerminateProcess(interpreter.get(), 1);
+      } else {
+        capture.run("", false, Ctl::编辑框);
+        capture.endRunningChildren();
+      }
+    }
+    if (Clock::now() > deadline && capture.running() != 0) {
+      tooLong = true;
+      capture.run("", false, Ctl::编辑框);
+      capture.endRunningChildren();
+    }
+  };
+  capture.run(ping + " 127.0.0.1 -t", true, Ctl::编辑框);
+  if (tooLong) return kHelperTooLong;
+  if (deny && deniedAssignments == 0) return kHelperNotDenied;
+  if (pid == 0) return kHelperNoStandIn;
+  return processEnds(pid, 5000) ? kHelperOk : kHelperLeftRunning;
+}
+
+// When this program was started as the helper, it does the helper's part and ends before
+// the first test.
+class JobHelper : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char mode[64] = {};
+    if (GetEnvironmentVariableA("KESTROVA_JOB_HELPER", mode, sizeof mode) == 0) return;
+    std::fflush(stdout);
+    ExitProcess(runJobHelper(mode));
+  }
+};
+[[maybe_unused]] ::testing::Environment* const kJobHelper =
+    ::testing::AddGlobalTestEnvironment(new JobHelper);
+
+struct JobCase {
+  const char* name;
+  DWORD outerLimits;  // the limits of the job the helper runs in
+  const char* mode;   // KESTROVA_JOB_HELPER
+};
+
+const JobCase kJobCases[] = {
+    {"NoBreakawayStop", 0, "assign,stop"},
+    {"BreakawayOkStop", JOB_OBJECT_LIMIT_BREAKAWAY_OK, "assign,stop"},
+    {"NoBreakawayNoNestingStop", 0, "deny,stop"},
+    {"NoBreakawayNoNestingInterpreterEnded", 0, "deny,orphan"},
+    {"NoBreakawayInterpreterEnded", 0, "assign,orphan"},
+    {"BreakawayOkNoNestingStop", JOB_OBJECT_LIMIT_BREAKAWAY_OK, "deny,stop"},
+};
+
+void PrintTo(const JobCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class InsideAJob : public ::testing::TestWithParam<JobCase> {};
+
+TEST_P(InsideAJob, TheStandInEndsWithTheCapture) {
+  const JobCase& c = GetParam();
+  UniqueHandle job(CreateJobObjectA(nullptr, nullptr));
+  ASSERT_TRUE(job);
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  // Closing it at the end of the test ends whatever the helper left.
+  limits.BasicLimitInformation.LimitFlags = c.outerLimits | JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  ASSERT_TRUE(SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                      sizeof limits));
+
+  char self[MAX_PATH * 4];
+  const DWORD n = GetModuleFileNameA(nullptr, self, sizeof self);
+  std::string line = "\"" + std::string(self, n) + "\"";
+  const Environment helper("KESTROVA_JOB_HELPER", c.mode);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                             nullptr, nullptr, &si, &pi))
+      << GetLastError();
+  const UniqueHandle process(pi.hProcess);
+  const UniqueHandle thread(pi.hThread);
+  ASSERT_TRUE(AssignProcessToJobObject(job.get(), process.get())) << GetLastError();
+  ResumeThread(thread.get());
+
+  ASSERT_EQ(WaitForSingleObject(process.get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0))
+      << "the helper did not finish";
+  DWORD code = 0;
+  ASSERT_TRUE(GetExitCodeProcess(process.get(), &code));
+  EXPECT_EQ(code, static_cast<DWORD>(kHelperOk))
+      << "10: no stand-in pid seen, 11: the stand-in still ran after the capture, 12: the "
+         "assignment was never asked for, 13: the capture did not finish, 14: no import to "
+         "replace";
+}
+
+INSTANTIATE_TEST_SUITE_P(WinProcessSystem, InsideAJob, ::testing::ValuesIn(kJobCases),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace kestrova::win

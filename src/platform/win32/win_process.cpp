@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "platform/win32/process_tree.h"
+
 namespace kestrova::win {
 
 // The records handed to the system keep their sizes on both architectures.
@@ -30,6 +32,19 @@ UniqueHandle makeKillOnCloseJob() {
     job.reset();
   }
   return job;
+}
+
+// Whether a child may leave the job that this program runs in (the job has
+// JOB_OBJECT_LIMIT_BREAKAWAY_OK). Outside a job there is nothing to leave.
+bool ownJobAllowsBreakaway() {
+  BOOL inJob = FALSE;
+  if (!IsProcessInJob(GetCurrentProcess(), nullptr, &inJob) || !inJob) return false;
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  if (!QueryInformationJobObject(nullptr, JobObjectExtendedLimitInformation, &limits, sizeof limits,
+                                 nullptr)) {
+    return false;
+  }
+  return (limits.BasicLimitInformation.LimitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) != 0;
 }
 
 }  // namespace
@@ -74,13 +89,19 @@ void WinChild::waitForMessageOrEnd(std::uint32_t milliseconds) {
   MsgWaitForMultipleObjects(h ? 1 : 0, h ? &h : nullptr, FALSE, milliseconds, QS_ALLINPUT);
 }
 
+WinChild::~WinChild() {
+  // Without a job, what the child left running is ended here, as closing the job would.
+  if (!job_ && process_) endProcessTree(process_.get());
+}
+
 void WinChild::terminate() {
   if (job_) {
     // Ends the child and every process it started; the handle stays open until the child's
     // object goes, so the job cannot be reused meanwhile.
     TerminateJobObject(job_.get(), 1);
   } else if (process_) {
-    TerminateProcess(process_.get(), 1);
+    // No job holds the child: its tree is found by the processes' parents.
+    endProcessTree(process_.get());
   }
 }
 
@@ -112,16 +133,27 @@ std::unique_ptr<ChildProcess> WinProcessSystem::startChild(const std::string& co
   line.push_back('\0');
 
   // Started suspended, so that it is in its job before it can start anything of its own.
+  // Where this program runs in a job of its own that lets children leave it, the child
+  // leaves it, so that it can be put in the child's job also where jobs cannot be nested
+  // (systems before Windows 8).
   UniqueHandle job = makeKillOnCloseJob();
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &si, &pi)) {
-    return std::make_unique<WinChild>();
+  const DWORD flags = CREATE_SUSPENDED;
+  const bool breakaway = job && ownJobAllowsBreakaway();
+  BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
+                                flags | (breakaway ? CREATE_BREAKAWAY_FROM_JOB : 0), nullptr,
+                                nullptr, &si, &pi);
+  if (!started && breakaway && GetLastError() == ERROR_ACCESS_DENIED) {
+    // A job further out forbids leaving: the child stays in the program's jobs.
+    started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                             &si, &pi);
   }
+  if (!started) return std::make_unique<WinChild>();
   UniqueHandle process(pi.hProcess);
   UniqueHandle thread(pi.hThread);
   if (job && !AssignProcessToJobObject(job.get(), process.get())) {
-    // The program's own job forbids a nested one (systems before Windows 8): the child can
-    // then be ended only by itself.
+    // The program's own job cannot hold a nested one and the child could not leave it: the
+    // child is then ended with its tree, found by the processes' parents (terminate and the
+    // destructor).
     job.reset();
   }
   ResumeThread(thread.get());

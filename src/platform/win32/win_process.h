@@ -33,6 +33,10 @@ class WinChild final : public ChildProcess {
   WinChild() = default;
   WinChild(UniqueHandle job, UniqueHandle process, UniqueHandle thread)
       : job_(std::move(job)), process_(std::move(process)), thread_(std::move(thread)) {}
+  // Ends what the child left running when no job holds it (with a job, closing the job does).
+  ~WinChild() override;
+  WinChild(const WinChild&) = delete;
+  WinChild& operator=(const WinChild&) = delete;
 
   bool exitCode(std::uint32_t& code) override;
   void waitForMessageOrEnd(std::uint32_t milliseconds) override;
