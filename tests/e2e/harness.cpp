@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
-#include <set>
+#include <map>
 #include <thread>
 
 #ifndef KESTROVA_EXE
@@ -80,6 +80,22 @@ template <typename T>
 T checked(HWND w, T value, const char* what) {
   if (!IsWindow(w)) noAnswer(w, what);
   return value;
+}
+
+}  // namespace
+
+namespace {
+
+std::uint64_t creationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+// The creation times of the programs started here, by process ID, for after they have ended.
+std::map<DWORD, std::uint64_t>& startedPrograms() {
+  static std::map<DWORD, std::uint64_t> started;
+  return started;
 }
 
 }  // namespace
@@ -202,6 +218,7 @@ bool Program::start() {
   job_ = std::move(job);
   process_ = std::move(process);
   pid_ = pi.dwProcessId;
+  startedPrograms()[pid_] = creationTime(process_.get());
   return true;
 }
 
@@ -270,22 +287,36 @@ std::vector<ProcessEntry> processList() {
   entry.dwSize = sizeof entry;
   for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
        more = Process32NextW(snapshot.get(), &entry)) {
-    out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, narrow(lower(entry.szExeFile))});
+    const win::UniqueHandle process{
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)};
+    out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, narrow(lower(entry.szExeFile)),
+                   process ? creationTime(process.get()) : 0});
   }
   return out;
 }
 
 std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list) {
-  std::set<DWORD> family{root};
+  std::uint64_t rootCreated = 0;
+  for (const auto& p : list) {
+    if (p.pid == root) rootCreated = p.created;
+  }
+  if (rootCreated == 0) {
+    const auto started = startedPrograms().find(root);
+    if (started != startedPrograms().end()) rootCreated = started->second;
+  }
+  std::map<DWORD, std::uint64_t> family{{root, rootCreated}};  // with creation times
   std::vector<ProcessEntry> out;
   // Parents may come after their children in the list: repeat until nothing is added.
   for (bool added = true; added;) {
     added = false;
     for (const auto& p : list) {
-      if (p.pid != root && family.count(p.parent) != 0 && family.insert(p.pid).second) {
-        out.push_back(p);
-        added = true;
-      }
+      const auto parent = family.find(p.parent);
+      if (p.pid == root || parent == family.end() || family.count(p.pid) != 0) continue;
+      // Older than the process that holds its parent's ID now: its parent was another.
+      if (p.created != 0 && parent->second != 0 && p.created < parent->second) continue;
+      family.emplace(p.pid, p.created);
+      out.push_back(p);
+      added = true;
     }
   }
   return out;
@@ -575,16 +606,19 @@ bool nearLastPress(POINT p) {
 
 // Where a press meant at p goes: p itself, unless it would make a double click with the
 // previous press; then the first point beside p, out of that press's rectangle, that lies in
-// the same window as p. Without one, after the double-click time has passed.
+// the same window as p, toward the window's middle first (a control's edges may act otherwise:
+// a trackbar's track ends 4 pixels in from its ends). Without one, after the double-click time.
 POINT pressPoint(POINT p, bool mayMove) {
   const bool soon = Clock::now() - lastPressTime < Millis(GetDoubleClickTime()) + 50ms;
   if (!soon || !nearLastPress(p)) return p;
-  if (mayMove) {
-    const HWND target = WindowFromPoint(p);
-    const POINT beside[] = {
-        {p.x + apartX(), p.y}, {p.x - apartX(), p.y}, {p.x, p.y + apartY()}, {p.x, p.y - apartY()}};
+  const HWND target = mayMove ? WindowFromPoint(p) : nullptr;
+  RECT r{};
+  if (target != nullptr && GetWindowRect(target, &r)) {
+    const int inX = 2 * p.x < r.left + r.right ? apartX() : -apartX();
+    const int inY = 2 * p.y < r.top + r.bottom ? apartY() : -apartY();
+    const POINT beside[] = {{p.x + inX, p.y}, {p.x, p.y + inY}, {p.x - inX, p.y}, {p.x, p.y - inY}};
     for (const POINT q : beside) {
-      if (target != nullptr && !nearLastPress(q) && WindowFromPoint(q) == target) return q;
+      if (!nearLastPress(q) && WindowFromPoint(q) == target) return q;
     }
   }
   const auto apart = Millis(GetDoubleClickTime()) + 50ms;

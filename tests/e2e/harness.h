@@ -68,6 +68,8 @@ struct ProcessEntry {
   DWORD pid = 0;
   DWORD parent = 0;
   std::string image;  // the exe's file name in lower case, e.g. "ping.exe"
+  // Its creation time (FILETIME units); 0 where the system would not tell.
+  std::uint64_t created = 0;
 };
 
 // How the program is started.
@@ -129,7 +131,10 @@ class Program {
 
 // The system's process list now (Toolhelp32).
 std::vector<ProcessEntry> processList();
-// The processes of `list` whose chain of parents leads to `root`.
+// The processes of `list` whose chain of parents leads to `root`. Process IDs are reused (under
+// Wine soon after a process ends): a process created before the one its parent ID names now
+// is not its child. The root's creation time comes from the list, or, once the root has ended,
+// from its start by a Program.
 std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list);
 // The image names of the entries, joined with blanks, for messages.
 std::string describe(const std::vector<ProcessEntry>& processes);
