@@ -82,10 +82,6 @@ T checked(HWND w, T value, const char* what) {
   return value;
 }
 
-}  // namespace
-
-namespace {
-
 std::uint64_t creationTime(HANDLE process) {
   FILETIME created{}, exited{}, kernel{}, user{};
   if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
@@ -135,12 +131,13 @@ std::wstring lower(std::wstring s) {
   return s;
 }
 
-// The driver's environment with the launch's variables set on top, as a block for
-// CreateProcessW: "NAME=VALUE\0" entries, then one more \0.
 struct EnvironmentStringsTraits {
   static wchar_t* invalid() { return nullptr; }
   static void close(wchar_t* p) { FreeEnvironmentStringsW(p); }
 };
+
+// The driver's environment with the launch's variables set on top, as a block for
+// CreateProcessW: "NAME=VALUE\0" entries, then one more \0.
 
 std::wstring environmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& vars) {
   std::vector<std::wstring> entries;
@@ -174,6 +171,14 @@ Program::~Program() {
 
 bool Program::start() {
   stop();
+  // Under Wine the desktop's own process (explorer.exe /desktop) ends some seconds after the
+  // last program on the desktop has, and the next process that needs the desktop starts it
+  // again. The driver asks for the desktop first, so that it is seldom the program's child
+  // (descendantsOf leaves it out in any case).
+  if (!GetDesktopWindow()) {
+    error_ = GetLastError();
+    return false;
+  }
   // The job holds the program and all it starts; without it a test could leave them behind.
   win::UniqueHandle job{CreateJobObjectW(nullptr, nullptr)};
   if (!job) {
@@ -304,6 +309,10 @@ std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEnt
     const auto started = startedPrograms().find(root);
     if (started != startedPrograms().end()) rootCreated = started->second;
   }
+  // The desktop's own process belongs to the system, whichever process needed the desktop
+  // first and so started it (under Wine it ends when the desktop has been idle a while).
+  DWORD desktopProcess = 0;
+  GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
   std::map<DWORD, std::uint64_t> family{{root, rootCreated}};  // with creation times
   std::vector<ProcessEntry> out;
   // Parents may come after their children in the list: repeat until nothing is added.
@@ -311,7 +320,10 @@ std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEnt
     added = false;
     for (const auto& p : list) {
       const auto parent = family.find(p.parent);
-      if (p.pid == root || parent == family.end() || family.count(p.pid) != 0) continue;
+      if (p.pid == root || p.pid == desktopProcess || parent == family.end() ||
+          family.count(p.pid) != 0) {
+        continue;
+      }
       // Older than the process that holds its parent's ID now: its parent was another.
       if (p.created != 0 && parent->second != 0 && p.created < parent->second) continue;
       family.emplace(p.pid, p.created);

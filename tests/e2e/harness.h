@@ -134,7 +134,8 @@ std::vector<ProcessEntry> processList();
 // The processes of `list` whose chain of parents leads to `root`. Process IDs are reused (under
 // Wine soon after a process ends): a process created before the one its parent ID names now
 // is not its child. The root's creation time comes from the list, or, once the root has ended,
-// from its start by a Program.
+// from its start by a Program. The desktop's own process (explorer.exe under Wine, started by
+// whichever process first needs the desktop) is the system's and never counted.
 std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list);
 // The image names of the entries, joined with blanks, for messages.
 std::string describe(const std::vector<ProcessEntry>& processes);
