@@ -18,9 +18,14 @@ for preset in native win64 win32; do
   echo "== build $preset: $((SECONDS - start)) s"
 done
 
+# What a run may leave when ctest itself is interrupted (its cleanup tests then do not run):
+# the Wine environment, both namespace tests' namespaces and Wine environments, and the
+# run's prepared prefix.
 cleanup() {
   bash tests/wine/winenv.sh stop build/win64/wine >/dev/null 2>&1 || true
   bash tests/e2e/netns_iftable.sh --cleanup build/win64/wine/netns >/dev/null 2>&1 || true
+  bash tests/e2e/netns_monitor.sh --cleanup build/win64/wine/netns-monitor >/dev/null 2>&1 || true
+  bash tests/wine/winenv.sh unprepare build/win64/wine/template >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM

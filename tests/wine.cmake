@@ -1,7 +1,8 @@
 # Win32 (tier 2) and end-to-end (tier 3) tests, cross-built for win64 and run under Wine 64.
 #
 # The fixture "wine" (tests/wine/winenv.sh) gives every test of both tiers a private Xvfb, a
-# private WINEPREFIX in ${CMAKE_BINARY_DIR}/wine/prefix and a persistent wineserver; it is torn
+# private WINEPREFIX in ${CMAKE_BINARY_DIR}/wine/prefix (a copy of the run's prepared prefix,
+# fixture "wineprefix") and a persistent wineserver; it is torn
 # down by the cleanup test, also when tests fail or time out. Tests are listed at ctest time
 # (DISCOVERY_MODE PRE_TEST), so building needs no Wine; the listing runs before the fixture,
 # in a display-less listing prefix of its own (tests/wine/emulator.sh).
@@ -11,10 +12,22 @@ set(KESTROVA_WINE_SCRIPTS ${CMAKE_CURRENT_SOURCE_DIR}/wine)
 # Every test program of this directory runs through the emulator.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${KESTROVA_WINE_SCRIPTS}/emulator.sh ${KESTROVA_WINE_DIR})
 
+# The fixture "wineprefix": one prefix prepared per run (created, warmed, its registry set),
+# which every Wine environment of the run copies instead of building its own.
+set(KESTROVA_WINE_TEMPLATE ${KESTROVA_WINE_DIR}/template)
+add_test(NAME wine.prepare
+  COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh prepare ${KESTROVA_WINE_TEMPLATE})
+add_test(NAME wine.unprepare
+  COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh unprepare ${KESTROVA_WINE_TEMPLATE})
+set_tests_properties(wine.prepare PROPERTIES FIXTURES_SETUP wineprefix TIMEOUT 300)
+set_tests_properties(wine.unprepare PROPERTIES FIXTURES_CLEANUP wineprefix TIMEOUT 60)
+
 add_test(NAME wine.start COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh start ${KESTROVA_WINE_DIR})
 add_test(NAME wine.stop COMMAND bash ${KESTROVA_WINE_SCRIPTS}/winenv.sh stop ${KESTROVA_WINE_DIR})
-set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
-set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 120)
+set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine FIXTURES_REQUIRED wineprefix
+  TIMEOUT 300 ENVIRONMENT KESTROVA_WINE_TEMPLATE=${KESTROVA_WINE_TEMPLATE})
+set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine FIXTURES_REQUIRED wineprefix
+  TIMEOUT 120)
 
 # Properties of every test that runs a Windows program on the private desktop. The lock keeps
 # them one at a time: they share one screen, one mouse and one keyboard.

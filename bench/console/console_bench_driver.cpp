@@ -146,9 +146,15 @@ std::optional<Figures> measure(const Options& o, const Run& r) {
     }
     if (r.typesHost) {
       click(centre(host));
-      waitUntil([&] { return text(host).empty(); });
+      if (!waitUntil([&] { return text(host).empty(); })) {
+        std::fprintf(stderr, "%s: a click did not empty the host box\n", r.name);
+        return std::nullopt;
+      }
       typeText("127.0.0.1");
-      waitUntil([&] { return text(host) == "127.0.0.1"; });
+      if (!waitUntil([&] { return text(host) == "127.0.0.1"; })) {
+        std::fprintf(stderr, "%s: the typed host did not arrive\n", r.name);
+        return std::nullopt;
+      }
       pressKey(VK_RETURN);
     }
     // From the first reply line on, so that every run measures the same steady state.
@@ -225,7 +231,13 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 4; ++i) {
     std::printf("%-9s %d s ...\n", runs[i].name, o.seconds);
     std::fflush(stdout);
-    const auto f = measure(o, runs[i]);
+    std::optional<Figures> f;
+    try {
+      f = measure(o, runs[i]);
+    } catch (const HarnessError& e) {  // the program stopped answering
+      std::fprintf(stderr, "%s: %s\n", runs[i].name, e.what());
+      return 1;
+    }
     if (!f) return 1;
     got[i] = *f;
   }

@@ -65,7 +65,8 @@ TEST(Looks, TabCaptionIsFortyThreeHeavyLines) {
   EXPECT_EQ(tab.fontHeight, -12);
   EXPECT_EQ(tab.fontWeight, 400);
   EXPECT_EQ(tab.fontCharset, 134);
-  EXPECT_EQ(tab.stripHeight, tab.tabHeight + 2);
+  EXPECT_EQ(tab.tabHeight, 20);
+  EXPECT_EQ(tab.stripHeight, 22);
 }
 
 TEST(Looks, DisabledNoteBoxIsYellowOnBlackAndCentred) {

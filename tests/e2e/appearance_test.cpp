@@ -19,12 +19,6 @@ Layered layered(HWND w) {
   return l;
 }
 
-int sliderPosition(HWND slider) {
-  DWORD_PTR pos = 0;
-  SendMessageTimeoutW(slider, TBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos);
-  return static_cast<int>(pos);
-}
-
 class Appearance : public Running {
  protected:
   // Shows the background-settings panel as a user does, with the picture button in the title

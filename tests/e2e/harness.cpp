@@ -1,13 +1,16 @@
 #include "harness.h"
 
+#include "app/win32/gdi.h"
 #include "platform/win32/text.h"
 
+#include <commctrl.h>
+#include <gtest/gtest.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cwctype>
-#include <set>
+#include <map>
 #include <thread>
 
 #ifndef KESTROVA_EXE
@@ -26,11 +29,88 @@ std::string narrow(std::wstring_view wide) {
   return win::toUtf8(wide);
 }
 
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The end of the running test's budget, set as each test starts.
+Clock::time_point testDeadline = Clock::time_point::max();
+bool budgetReported = false;
+
+class BudgetListener : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    testDeadline = Clock::now() + kTestBudget;
+    budgetReported = false;
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override { testDeadline = Clock::time_point::max(); }
+};
+
+// Registered with the driver's GoogleTest before main runs (the harness is in every driver).
+const bool budgetListenerAdded = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new BudgetListener);
+  return true;
+}();
+
+[[noreturn]] void noAnswer(HWND w, const std::string& what) {
+  const DWORD error = GetLastError();
+  std::string message =
+      what + " of window " + std::to_string(reinterpret_cast<std::uintptr_t>(w)) + ": ";
+  if (!IsWindow(w)) {
+    message += "the window is gone (has the program ended?)";
+  } else {
+    message += "no answer within " + std::to_string(kAnswerTimeout.count()) +
+               " ms (is the program hung?), error " + std::to_string(error);
+  }
+  throw HarnessError(message);
+}
+
+// A message sent to another process's window, with the answer or HarnessError.
+DWORD_PTR ask(HWND w, UINT message, WPARAM wp, LPARAM lp, const char* what) {
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(w, message, wp, lp, SMTO_ABORTIFHUNG,
+                           static_cast<UINT>(kAnswerTimeout.count()), &answer)) {
+    noAnswer(w, what);
+  }
+  return answer;
+}
+
+// A value read with a call that cannot tell failure from an answer (IsWindowVisible answers
+// FALSE for a window that is gone): taken only if the window still exists after the read.
+template <typename T>
+T checked(HWND w, T value, const char* what) {
+  if (!IsWindow(w)) noAnswer(w, what);
+  return value;
+}
+
+std::uint64_t creationTime(HANDLE process) {
+  FILETIME created{}, exited{}, kernel{}, user{};
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return (std::uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime;
+}
+
+// The creation times of the programs started here, by process ID, for after they have ended.
+std::map<DWORD, std::uint64_t>& startedPrograms() {
+  static std::map<DWORD, std::uint64_t> started;
+  return started;
+}
+
+}  // namespace
+
 bool waitUntil(const std::function<bool()>& cond, Millis timeout, Millis poll) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  auto deadline = Clock::now() + timeout;
+  const bool cut = testDeadline < deadline;
+  if (cut) deadline = testDeadline;
   for (;;) {
     if (cond()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return cond();
+    if (Clock::now() >= deadline) {
+      const bool last = cond();
+      if (!last && cut && !budgetReported) {
+        budgetReported = true;
+        ADD_FAILURE() << "the test's waits ran past its budget of " << kTestBudget.count()
+                      << " ms; this wait was cut short";
+      }
+      return last;
+    }
     std::this_thread::sleep_for(poll);
   }
 }
@@ -51,13 +131,18 @@ std::wstring lower(std::wstring s) {
   return s;
 }
 
+struct EnvironmentStringsTraits {
+  static wchar_t* invalid() { return nullptr; }
+  static void close(wchar_t* p) { FreeEnvironmentStringsW(p); }
+};
+
 // The driver's environment with the launch's variables set on top, as a block for
 // CreateProcessW: "NAME=VALUE\0" entries, then one more \0.
+
 std::wstring environmentBlock(const std::vector<std::pair<std::wstring, std::wstring>>& vars) {
   std::vector<std::wstring> entries;
-  if (wchar_t* env = GetEnvironmentStringsW()) {
-    for (const wchar_t* p = env; *p; p += wcslen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsW(env);
+  if (const win::Unique<wchar_t*, EnvironmentStringsTraits> env{GetEnvironmentStringsW()}) {
+    for (const wchar_t* p = env.get(); *p; p += wcslen(p) + 1) entries.emplace_back(p);
   }
   for (const auto& [name, value] : vars) {
     const std::wstring key = lower(name) + L"=";
@@ -86,11 +171,26 @@ Program::~Program() {
 
 bool Program::start() {
   stop();
-  job_ = CreateJobObjectW(nullptr, nullptr);
-  if (job_) {
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    SetInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits);
+  // Under Wine the desktop's own process (explorer.exe /desktop) ends some seconds after the
+  // last program on the desktop has, and the next process that needs the desktop starts it
+  // again. The driver asks for the desktop first, so that it is seldom the program's child
+  // (descendantsOf leaves it out in any case).
+  if (!GetDesktopWindow()) {
+    error_ = GetLastError();
+    return false;
+  }
+  // The job holds the program and all it starts; without it a test could leave them behind.
+  win::UniqueHandle job{CreateJobObjectW(nullptr, nullptr)};
+  if (!job) {
+    error_ = GetLastError();
+    return false;
+  }
+  JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+  limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+  if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                               sizeof limits)) {
+    error_ = GetLastError();
+    return false;
   }
   // The program's directory as its working directory, as Explorer would start it.
   std::wstring dir = path_.substr(
@@ -110,47 +210,58 @@ bool Program::start() {
     error_ = GetLastError();
     return false;
   }
-  if (job_) AssignProcessToJobObject(job_, pi.hProcess);
-  ResumeThread(pi.hThread);
-  CloseHandle(pi.hThread);
-  process_ = pi.hProcess;
+  win::UniqueHandle process{pi.hProcess};
+  const win::UniqueHandle thread{pi.hThread};
+  // Suspended until it is in the job, so that nothing it starts can escape it.
+  if (!AssignProcessToJobObject(job.get(), process.get()) ||
+      ResumeThread(thread.get()) == static_cast<DWORD>(-1)) {
+    error_ = GetLastError();
+    TerminateProcess(process.get(), 1);
+    WaitForSingleObject(process.get(), 10000);
+    return false;
+  }
+  job_ = std::move(job);
+  process_ = std::move(process);
   pid_ = pi.dwProcessId;
+  startedPrograms()[pid_] = creationTime(process_.get());
   return true;
 }
 
 bool Program::running() const {
-  return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+  return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 std::optional<DWORD> Program::waitForExit(Millis timeout) {
   if (!process_) return std::nullopt;
-  if (WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) {
-    return std::nullopt;
-  }
+  // In steps, so that the wait ends at the test's budget like every other.
+  const bool ended = waitUntil(
+      [&] { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }, timeout, 10ms);
+  if (!ended) return std::nullopt;
   DWORD code = 0;
-  if (!GetExitCodeProcess(process_, &code)) return std::nullopt;
+  if (!GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
   return code;
 }
 
 void Program::stop() {
   if (process_) {
     if (running()) {
-      if (job_) TerminateJobObject(job_, 1);
-      TerminateProcess(process_, 1);
-      WaitForSingleObject(process_, 10000);
+      // The job first: it ends the program and everything it started in one go.
+      const bool jobEnded = TerminateJobObject(job_.get(), 1) != FALSE;
+      const bool ended = WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0 ||
+                         (TerminateProcess(process_.get(), 1) &&
+                          WaitForSingleObject(process_.get(), 10000) == WAIT_OBJECT_0);
+      EXPECT_TRUE(jobEnded) << "TerminateJobObject failed, error " << GetLastError();
+      EXPECT_TRUE(ended) << "the program (pid " << pid_ << ") did not end within 10 s";
     }
-    CloseHandle(process_);
-    process_ = nullptr;
+    process_.reset();
   }
-  if (job_) {
-    CloseHandle(job_);
-    job_ = nullptr;
-  }
+  // Closing the job (KILL_ON_JOB_CLOSE) ends whatever is still in it.
+  job_.reset();
 }
 
 HWND Program::waitForMainWindow(Millis timeout) const {
   HWND found = nullptr;
-  waitUntil(
+  const bool settled = waitUntil(
       [&] {
         for (HWND w : topLevelWindows(pid_, kMainWindowClass)) {
           if (IsWindowVisible(w)) {
@@ -161,7 +272,7 @@ HWND Program::waitForMainWindow(Millis timeout) const {
         return !running();
       },
       timeout, 50ms);
-  return found;
+  return settled ? found : nullptr;
 }
 
 std::vector<ProcessEntry> Program::descendants() const {
@@ -172,29 +283,52 @@ std::vector<ProcessEntry> Program::descendants() const {
 
 std::vector<ProcessEntry> processList() {
   std::vector<ProcessEntry> out;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return out;
+  const win::UniqueFile snapshot{CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)};
+  // An empty list would pass every "nothing left running" check.
+  if (!snapshot) {
+    throw HarnessError("CreateToolhelp32Snapshot failed, error " + std::to_string(GetLastError()));
+  }
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot, &entry); more;
-       more = Process32NextW(snapshot, &entry)) {
-    out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, narrow(lower(entry.szExeFile))});
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
+    const win::UniqueHandle process{
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID)};
+    out.push_back({entry.th32ProcessID, entry.th32ParentProcessID, narrow(lower(entry.szExeFile)),
+                   process ? creationTime(process.get()) : 0});
   }
-  CloseHandle(snapshot);
   return out;
 }
 
 std::vector<ProcessEntry> descendantsOf(DWORD root, const std::vector<ProcessEntry>& list) {
-  std::set<DWORD> family{root};
+  std::uint64_t rootCreated = 0;
+  for (const auto& p : list) {
+    if (p.pid == root) rootCreated = p.created;
+  }
+  if (rootCreated == 0) {
+    const auto started = startedPrograms().find(root);
+    if (started != startedPrograms().end()) rootCreated = started->second;
+  }
+  // The desktop's own process belongs to the system, whichever process needed the desktop
+  // first and so started it (under Wine it ends when the desktop has been idle a while).
+  DWORD desktopProcess = 0;
+  GetWindowThreadProcessId(GetDesktopWindow(), &desktopProcess);
+  std::map<DWORD, std::uint64_t> family{{root, rootCreated}};  // with creation times
   std::vector<ProcessEntry> out;
   // Parents may come after their children in the list: repeat until nothing is added.
   for (bool added = true; added;) {
     added = false;
     for (const auto& p : list) {
-      if (p.pid != root && family.count(p.parent) != 0 && family.insert(p.pid).second) {
-        out.push_back(p);
-        added = true;
+      const auto parent = family.find(p.parent);
+      if (p.pid == root || p.pid == desktopProcess || parent == family.end() ||
+          family.count(p.pid) != 0) {
+        continue;
       }
+      // Older than the process that holds its parent's ID now: its parent was another.
+      if (p.created != 0 && parent->second != 0 && p.created < parent->second) continue;
+      family.emplace(p.pid, p.created);
+      out.push_back(p);
+      added = true;
     }
   }
   return out;
@@ -230,15 +364,21 @@ TempFolder::TempFolder() {
   }
 }
 
+namespace {
+struct FindTraits {
+  static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+  static void close(HANDLE h) { FindClose(h); }
+};
+}  // namespace
+
 TempFolder::~TempFolder() {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((path_ + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  if (const win::Unique<HANDLE, FindTraits> search{
+          FindFirstFileW((path_ + L"\\*").c_str(), &found)}) {
     do {
       const std::wstring name = found.cFileName;
       if (name != L"." && name != L"..") DeleteFileW(file(name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
   }
   RemoveDirectoryW(path_.c_str());
 }
@@ -248,15 +388,18 @@ bool fileExists(const std::wstring& path) {
 }
 
 std::optional<std::string> readFileBytes(const std::wstring& path) {
-  HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return std::nullopt;
+  const win::UniqueFile f{CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr)};
+  if (!f) return std::nullopt;
   std::string bytes;
   char buffer[4096];
   DWORD got = 0;
-  while (ReadFile(f, buffer, sizeof buffer, &got, nullptr) && got != 0) bytes.append(buffer, got);
-  CloseHandle(f);
-  return bytes;
+  for (;;) {
+    if (!ReadFile(f.get(), buffer, sizeof buffer, &got, nullptr)) return std::nullopt;
+    if (got == 0) return bytes;
+    bytes.append(buffer, got);
+  }
 }
 
 // --- Finding windows --------------------------------------------------------------------
@@ -318,19 +461,15 @@ HWND findControl(HWND main, std::string_view layoutName) {
 // --- Reading ----------------------------------------------------------------------------
 
 std::string text(HWND w) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+  const DWORD_PTR length = ask(w, WM_GETTEXTLENGTH, 0, 0, "text (WM_GETTEXTLENGTH)");
   // The program may rewrite the text between the two messages (a readout grows from "0.00KB" to
   // "203.52KB" on a tick): room to spare, and a read that fills the buffer is taken again with
   // more, so that a text is never cut short.
   std::size_t room = static_cast<std::size_t>(length) + 64;
   for (;;) {
     std::wstring buffer(room + 1, L'\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(w, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                             SMTO_ABORTIFHUNG, 5000, &copied)) {
-      return {};
-    }
+    const DWORD_PTR copied = ask(w, WM_GETTEXT, buffer.size(),
+                                 reinterpret_cast<LPARAM>(buffer.data()), "text (WM_GETTEXT)");
     if (static_cast<std::size_t>(copied) < room) {
       buffer.resize(static_cast<std::size_t>(copied));
       return narrow(buffer);
@@ -340,9 +479,15 @@ std::string text(HWND w) {
 }
 
 std::size_t textLength(HWND w) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return 0;
-  return static_cast<std::size_t>(length);
+  return static_cast<std::size_t>(ask(w, WM_GETTEXTLENGTH, 0, 0, "textLength"));
+}
+
+int sliderPosition(HWND slider) {
+  return static_cast<int>(ask(slider, TBM_GETPOS, 0, 0, "sliderPosition (TBM_GETPOS)"));
+}
+
+int barPosition(HWND bar) {
+  return static_cast<int>(ask(bar, PBM_GETPOS, 0, 0, "barPosition (PBM_GETPOS)"));
 }
 
 std::string ansi(std::string_view utf8) {
@@ -359,53 +504,54 @@ std::string ansi(std::string_view utf8) {
 std::string className(HWND w) {
   wchar_t name[256] = {};
   const int n = GetClassNameW(w, name, 256);
-  return narrow(std::wstring_view(name, static_cast<std::size_t>(std::max(n, 0))));
+  if (n <= 0) noAnswer(w, "className");
+  return narrow(std::wstring_view(name, static_cast<std::size_t>(n)));
 }
 
 LONG_PTR style(HWND w) {
-  return GetWindowLongPtrW(w, GWL_STYLE);
+  return checked(w, GetWindowLongPtrW(w, GWL_STYLE), "style");
 }
 LONG_PTR exStyle(HWND w) {
-  return GetWindowLongPtrW(w, GWL_EXSTYLE);
+  return checked(w, GetWindowLongPtrW(w, GWL_EXSTYLE), "exStyle");
 }
 bool ownVisible(HWND w) {
   return (style(w) & WS_VISIBLE) != 0;
 }
 bool shownOnScreen(HWND w) {
-  return IsWindowVisible(w) != FALSE;
+  return checked(w, IsWindowVisible(w) != FALSE, "shownOnScreen");
 }
 bool enabled(HWND w) {
-  return IsWindowEnabled(w) != FALSE;
+  return checked(w, IsWindowEnabled(w) != FALSE, "enabled");
 }
 
 Rect screenRect(HWND w) {
   RECT r{};
-  GetWindowRect(w, &r);
+  if (!GetWindowRect(w, &r)) noAnswer(w, "screenRect");
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 HWND parentOf(HWND w) {
-  HWND p = GetAncestor(w, GA_PARENT);
+  HWND p = checked(w, GetAncestor(w, GA_PARENT), "parentOf");
   return p == GetDesktopWindow() ? nullptr : p;
 }
 
 Rect rectInParent(HWND w) {
   RECT r{};
-  GetWindowRect(w, &r);
+  if (!GetWindowRect(w, &r)) noAnswer(w, "rectInParent");
   if (HWND p = parentOf(w)) MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  return checked(w, Rect{r.left, r.top, r.right - r.left, r.bottom - r.top}, "rectInParent");
 }
 
 std::vector<HWND> childrenFrontToBack(HWND parent) {
   std::vector<HWND> out;
   for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) out.push_back(c);
-  return out;
+  return checked(parent, out, "childrenFrontToBack");
 }
 
 POINT screenPoint(HWND w, int x, int y) {
   POINT p{x, y};
-  ClientToScreen(w, &p);
-  return p;
+  if (!ClientToScreen(w, &p)) noAnswer(w, "screenPoint");
+  return checked(w, p, "screenPoint");
 }
 
 POINT centre(HWND w) {
@@ -427,6 +573,13 @@ bool roundTrip(HWND w, Millis timeout) {
 
 namespace {
 
+void send(INPUT& in, const char* what) {
+  if (SendInput(1, &in, sizeof in) != 1) {
+    throw HarnessError(std::string("SendInput (") + what + ") was not taken, error " +
+                       std::to_string(GetLastError()));
+  }
+}
+
 void sendMouse(POINT p, DWORD flags) {
   // Wine maps an absolute coordinate d to (d * screen size) >> 16; this d lands on p exactly.
   const SIZE s = screenSize();
@@ -435,7 +588,7 @@ void sendMouse(POINT p, DWORD flags) {
   in.mi.dx = static_cast<LONG>((static_cast<long long>(p.x) * 65536 + s.cx - 1) / s.cx);
   in.mi.dy = static_cast<LONG>((static_cast<long long>(p.y) * 65536 + s.cy - 1) / s.cy);
   in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(1, &in, sizeof in);
+  send(in, "mouse");
 }
 
 void sendKey(WORD vk, WORD scan, DWORD flags) {
@@ -444,40 +597,75 @@ void sendKey(WORD vk, WORD scan, DWORD flags) {
   in.ki.wVk = vk;
   in.ki.wScan = scan;
   in.ki.dwFlags = flags;
-  SendInput(1, &in, sizeof in);
+  send(in, "keyboard");
+}
+
+// The previous press, for keeping presses apart from it.
+Clock::time_point lastPressTime;
+POINT lastPressPoint{-100000, -100000};
+
+// How far apart two presses must lie not to make a double click: the system compares each
+// coordinate's distance with half the double-click rectangle (4 pixels under Wine).
+int apartX() {
+  return GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1;
+}
+int apartY() {
+  return GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
+}
+bool nearLastPress(POINT p) {
+  return std::abs(p.x - lastPressPoint.x) < apartX() && std::abs(p.y - lastPressPoint.y) < apartY();
+}
+
+// Where a press meant at p goes: p itself, unless it would make a double click with the
+// previous press; then the first point beside p, out of that press's rectangle, that lies in
+// the same window as p, toward the window's middle first (a control's edges may act otherwise:
+// a trackbar's track ends 4 pixels in from its ends). Without one, after the double-click time.
+POINT pressPoint(POINT p, bool mayMove) {
+  const bool soon = Clock::now() - lastPressTime < Millis(GetDoubleClickTime()) + 50ms;
+  if (!soon || !nearLastPress(p)) return p;
+  const HWND target = mayMove ? WindowFromPoint(p) : nullptr;
+  RECT r{};
+  if (target != nullptr && GetWindowRect(target, &r)) {
+    const int inX = 2 * p.x < r.left + r.right ? apartX() : -apartX();
+    const int inY = 2 * p.y < r.top + r.bottom ? apartY() : -apartY();
+    const POINT beside[] = {{p.x + inX, p.y}, {p.x, p.y + inY}, {p.x - inX, p.y}, {p.x, p.y - inY}};
+    for (const POINT q : beside) {
+      if (!nearLastPress(q) && WindowFromPoint(q) == target) return q;
+    }
+  }
+  const auto apart = Millis(GetDoubleClickTime()) + 50ms;
+  const auto since = Clock::now() - lastPressTime;
+  if (since < apart) std::this_thread::sleep_for(apart - since);
+  return p;
+}
+
+void press(POINT p) {
+  moveMouse(p);
+  sendMouse(p, MOUSEEVENTF_LEFTDOWN);
+  lastPressTime = Clock::now();
+  lastPressPoint = p;
 }
 
 }  // namespace
 
 void moveMouse(POINT p) {
   sendMouse(p, 0);
-  waitUntil(
+  POINT at{};
+  const bool arrived = waitUntil(
       [&] {
-        POINT c{};
-        GetCursorPos(&c);
-        return c.x == p.x && c.y == p.y;
+        GetCursorPos(&at);
+        return at.x == p.x && at.y == p.y;
       },
       2s, 5ms);
+  if (!arrived) {
+    throw HarnessError("the pointer did not arrive at " + std::to_string(p.x) + "," +
+                       std::to_string(p.y) + " within 2 s; it is at " + std::to_string(at.x) + "," +
+                       std::to_string(at.y));
+  }
 }
 
 void leftDown(POINT p) {
-  // Two presses close in time and place make a double click, which a button of the double-click
-  // class style takes instead of a second click (an owner-drawn button sends BN_DOUBLECLICKED,
-  // not BN_CLICKED). Each press here is meant as a press of its own, so it waits, as a hand
-  // would, until the previous one is out of the double-click time.
-  static std::chrono::steady_clock::time_point lastTime;
-  static POINT lastPoint{-100000, -100000};
-  const bool close = std::abs(p.x - lastPoint.x) < GetSystemMetrics(SM_CXDOUBLECLK) / 2 + 1 &&
-                     std::abs(p.y - lastPoint.y) < GetSystemMetrics(SM_CYDOUBLECLK) / 2 + 1;
-  if (close) {
-    const auto apart = Millis(GetDoubleClickTime()) + 50ms;
-    const auto since = std::chrono::steady_clock::now() - lastTime;
-    if (since < apart) std::this_thread::sleep_for(apart - since);
-  }
-  moveMouse(p);
-  sendMouse(p, MOUSEEVENTF_LEFTDOWN);
-  lastTime = std::chrono::steady_clock::now();
-  lastPoint = p;
+  press(pressPoint(p, true));
 }
 
 void leftUp(POINT p) {
@@ -485,12 +673,13 @@ void leftUp(POINT p) {
 }
 
 void click(POINT p) {
-  leftDown(p);
-  leftUp(p);
+  const POINT at = pressPoint(p, true);
+  press(at);
+  leftUp(at);
 }
 
 void drag(POINT from, POINT to, int steps) {
-  leftDown(from);
+  press(pressPoint(from, false));
   for (int i = 1; i <= steps; ++i) {
     const POINT q{from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps};
     sendMouse(q, 0);
@@ -528,8 +717,9 @@ Capture captureScreen(const RECT& area) {
   capture.area.bottom = area.top + height;
   capture.pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
 
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
+  const win::WindowDc screen;
+  const win::MemoryDc memory(screen.get());
+  if (!screen.get() || !memory.get()) throw HarnessError("no device context for the screen");
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -538,19 +728,18 @@ Capture captureScreen(const RECT& area) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (bitmap != nullptr && bits != nullptr) {
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  const win::Bitmap bitmap(
+      CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) throw HarnessError("CreateDIBSection failed for a screen shot");
+  {
+    const win::Selection selected(memory.get(), bitmap.get());
+    if (!BitBlt(memory.get(), 0, 0, width, height, screen.get(), area.left, area.top, SRCCOPY)) {
+      throw HarnessError("BitBlt from the screen failed, error " + std::to_string(GetLastError()));
+    }
     GdiFlush();
-    const auto* source = static_cast<const std::uint32_t*>(bits);
-    for (std::size_t i = 0; i < capture.pixels.size(); ++i)
-      capture.pixels[i] = source[i] & 0xFFFFFFu;
-    SelectObject(memory, old);
   }
-  if (bitmap != nullptr) DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  const auto* source = static_cast<const std::uint32_t*>(bits);
+  for (std::size_t i = 0; i < capture.pixels.size(); ++i) capture.pixels[i] = source[i] & 0xFFFFFFu;
   return capture;
 }
 
@@ -558,7 +747,15 @@ bool setText(HWND w, std::string_view utf8) {
   const std::wstring wide = widen(utf8);
   DWORD_PTR result = 0;
   return SendMessageTimeoutW(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
-                             SMTO_ABORTIFHUNG, 5000, &result) != 0;
+                             SMTO_ABORTIFHUNG, static_cast<UINT>(kAnswerTimeout.count()),
+                             &result) != 0 &&
+         result == TRUE;
+}
+
+bool setBarPosition(HWND bar, int position) {
+  DWORD_PTR previous = 0;
+  return SendMessageTimeoutW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0, SMTO_ABORTIFHUNG,
+                             static_cast<UINT>(kAnswerTimeout.count()), &previous) != 0;
 }
 
 }  // namespace kestrova::e2e

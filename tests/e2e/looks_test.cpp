@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "app/win32/gdi.h"
 #include "e2e_fixture.h"
 
 namespace kestrova::e2e {
@@ -310,18 +311,19 @@ class Looks : public Running, public ::testing::WithParamInterface<Sequence> {
     ASSERT_TRUE(label && bar);
     const RECT area = onScreen(check);
     const int referenceX = screenRect(bar).left + screenRect(bar).width - 20;
+    // Each wait below fails at once (HarnessError) if the program stops answering.
     auto fillBar = [&] {
-      DWORD_PTR ignored = 0;
-      SendMessageTimeoutW(bar, PBM_SETPOS, 400, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+      if (!setBarPosition(bar, 400)) throw HarnessError("the send bar took no PBM_SETPOS");
     };
     auto textLeft = [&](const std::string& utf8) {
-      HDC screen = GetDC(nullptr);
-      HGDIOBJ old = SelectObject(screen, GetStockObject(DEFAULT_GUI_FONT));
+      const win::WindowDc screen;
+      const win::Selection font(screen.get(), GetStockObject(DEFAULT_GUI_FONT));
       const std::wstring wide = widen(utf8);
       SIZE size{};
-      GetTextExtentPoint32W(screen, wide.c_str(), static_cast<int>(wide.size()), &size);
-      SelectObject(screen, old);
-      ReleaseDC(nullptr, screen);
+      if (!GetTextExtentPoint32W(screen.get(), wide.c_str(), static_cast<int>(wide.size()),
+                                 &size)) {
+        throw HarnessError("GetTextExtentPoint32W failed for " + utf8);
+      }
       return static_cast<int>(area.right - size.cx);
     };
     auto shot = [&] {
@@ -341,12 +343,12 @@ class Looks : public Running, public ::testing::WithParamInterface<Sequence> {
     ASSERT_LT(longLeft + 20, shortLeft);
     EXPECT_TRUE(waitUntil([&] {
       fillBar();
-      setText(label, longText);
+      if (!setText(label, longText)) throw HarnessError("the readout took no WM_SETTEXT");
       return textPixels(shot(), longLeft, shortLeft - 2) > 20;
     })) << check.what
         << ": the long text was never seen";
 
-    setText(label, shortText);
+    ASSERT_TRUE(setText(label, shortText)) << check.what << ": WM_SETTEXT not taken";
     std::string why;
     const bool held = waitUntil([&] {
       fillBar();

@@ -2,10 +2,29 @@
 #
 #   netns_pair_up NS_A NS_B IF_A IF_B ADDR_A ADDR_B   two namespaces joined by a veth pair
 #   netns_pair_down NS...                             ends what runs in them and deletes them
+#   netns_can_run                                     whether namespaces can be made here (root
+#                                                     and the right to unshare the network);
+#                                                     if not, $netns_why says why
+#
+# A test that cannot run exits with $NETNS_SKIP, the SKIP_RETURN_CODE of the netns tests.
 #
 # The pair is made inside NS_A with its peer placed in NS_B, so nothing touches the host's
 # namespace; each end gets its address in a /24, IPv6 is off (so nothing talks by itself) and
 # lo is up. Returns non-zero on the first step that fails.
+
+NETNS_SKIP=77
+
+netns_can_run() {
+  if [ "$(id -u)" -ne 0 ]; then
+    netns_why="needs root for ip netns"
+    return 1
+  fi
+  if ! command -v ip >/dev/null || ! unshare --net true 2>/dev/null; then
+    netns_why="cannot make a network namespace here (no ip, or no right to unshare the network)"
+    return 1
+  fi
+  return 0
+}
 
 netns_pair_up() {
   local ns_a=$1 ns_b=$2 if_a=$3 if_b=$4 addr_a=$5 addr_b=$6 ns

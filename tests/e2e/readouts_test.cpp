@@ -16,12 +16,6 @@ namespace {
 using namespace std::string_literals;
 using Clock = std::chrono::steady_clock;
 
-int barPosition(HWND bar) {
-  DWORD_PTR pos = 0;
-  SendMessageTimeoutW(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 5000, &pos);
-  return static_cast<int>(pos);
-}
-
 // The number in front of a "%" readout such as "37%"; nullopt if the text is not of that form.
 std::optional<int> percentOf(const std::string& t) {
   if (t.size() < 2 || t.back() != '%') return std::nullopt;

@@ -2,19 +2,24 @@
 # A private Wine environment for the Win32 and end-to-end tiers: an Xvfb of its own, a
 # WINEPREFIX inside the build folder and a persistent wineserver for that prefix.
 #
-#   winenv.sh start DIR   creates DIR/prefix, starts Xvfb and the wineserver, warms the prefix,
-#                         sets the registry values the tests need, writes DIR/state
+#   winenv.sh prepare TEMPLATE  creates a prefix in TEMPLATE once for the run: made, warmed,
+#                               the registry values the tests need set, its server ended (so
+#                               the registry is on disk); then TEMPLATE/.ready
+#   winenv.sh unprepare TEMPLATE  removes it (its server first)
+#   winenv.sh start DIR   DIR/prefix as a copy of $KESTROVA_WINE_TEMPLATE when that is ready
+#                         (else made and set up in place, as prepare does), starts Xvfb and
+#                         the wineserver, warms the prefix, writes DIR/state
 #   winenv.sh stop DIR    kills the wineserver (and every wine process of the prefix) and
 #                         Xvfb, removes the prefix and the state file; safe to run at any time
 #
 # DIR/state is read by tests/wine/emulator.sh: WINEPREFIX=, DISPLAY=, XVFB_PID=.
 # Environment: WINE (default /usr/lib/wine/wine64), WINESERVER (/usr/lib/wine/wineserver),
 # KESTROVA_SCREEN (default 1024x768x24: an odd width difference, so the centring's
-# truncation shows).
+# truncation shows), KESTROVA_WINE_TEMPLATE (the run's prepared prefix, if any).
 set -uo pipefail
 
-cmd=${1:?usage: winenv.sh start|stop DIR}
-dir=${2:?usage: winenv.sh start|stop DIR}
+cmd=${1:?usage: winenv.sh start|stop|prepare|unprepare DIR}
+dir=${2:?usage: winenv.sh start|stop|prepare|unprepare DIR}
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 prefix=$dir/prefix
@@ -37,6 +42,55 @@ wait_for() {
 }
 
 is_xvfb() { [ -n "${1:-}" ] && [ "$(cat "/proc/$1/comm" 2>/dev/null)" = Xvfb ]; }
+
+# Sets the registry values the tests need in $WINEPREFIX (its server running). Without a window
+# manager every hide or destroy of a top-level window would stall 2 s; the Chinese UI fonts map
+# to a CJK font that Debian ships, for deterministic glyphs.
+set_registry() {
+  local reg=$1/settings.reg
+  printf '%s\r\n' \
+    'Windows Registry Editor Version 5.00' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
+    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
+    '"宋体"="WenQuanYi Micro Hei"' '"SimSun"="WenQuanYi Micro Hei"' \
+    '"新宋体"="WenQuanYi Micro Hei"' '"NSimSun"="WenQuanYi Micro Hei"' '' |
+    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+  timeout 60 "$WINE" regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1
+  local rc=$?
+  rm -f "$reg"
+  return $rc
+}
+
+unprepare() {
+  if [ -d "$dir" ]; then
+    WINEPREFIX=$dir timeout 20 "$WINESERVER" -k </dev/null >/dev/null 2>&1
+    WINEPREFIX=$dir timeout 20 "$WINESERVER" -w </dev/null >/dev/null 2>&1
+  fi
+  rm -rf "$dir"
+}
+
+prepare() {
+  unprepare
+  mkdir -p "$dir"
+  export WINEPREFIX=$dir WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+  unset DISPLAY
+  # No display: each copy's own server starts the desktop later, with its display. The server
+  # here is the transient one that the first wine process starts (stdio on /dev/null).
+  if ! timeout 180 "$WINE" cmd /c exit </dev/null >/dev/null 2>&1; then
+    log "creating the prepared prefix failed"; unprepare; return 1
+  fi
+  if ! set_registry "$dir"; then
+    log "setting the registry failed"; unprepare; return 1
+  fi
+  # The server writes the registry to the prefix's files as it ends, a few seconds after its
+  # last program.
+  if ! timeout 60 "$WINESERVER" -w </dev/null >/dev/null 2>&1; then
+    log "the prepared prefix's server did not end"; unprepare; return 1
+  fi
+  grep -q '"Managed"="N"' "$dir/user.reg" || { log "the registry was not saved"; unprepare; return 1; }
+  : >"$dir/.ready"
+  log "prepared: $dir"
+}
 
 stop() {
   local xvfb_pid=""
@@ -63,6 +117,13 @@ stop() {
 
 start() {
   stop  # the leftovers of an interrupted run, if any
+  local template=${KESTROVA_WINE_TEMPLATE:-}
+  local copied=""
+  if [ -n "$template" ] && [ -f "$template/.ready" ]; then
+    cp -a "$template" "$prefix" || { log "copying the prepared prefix failed"; stop; return 1; }
+    rm -f "$prefix/.ready"
+    copied=1
+  fi
   mkdir -p "$prefix"
 
   # Xvfb picks a free display and writes its number to the file once it accepts clients.
@@ -86,27 +147,18 @@ start() {
     log "warming the prefix failed"; stop; return 1
   fi
 
-  # Without a window manager every hide or destroy of a top-level window would stall 2 s;
-  # the Chinese UI fonts map to a CJK font that Debian ships, for deterministic glyphs.
-  local reg=$dir/settings.reg
-  printf '%s\r\n' \
-    'Windows Registry Editor Version 5.00' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' '' \
-    '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-    '"宋体"="WenQuanYi Micro Hei"' '"SimSun"="WenQuanYi Micro Hei"' \
-    '"新宋体"="WenQuanYi Micro Hei"' '"NSimSun"="WenQuanYi Micro Hei"' '' |
-    { printf '\xff\xfe'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
-  if ! timeout 60 "$WINE" regedit /S "Z:${reg//\//\\}" </dev/null >/dev/null 2>&1; then
+  if [ -z "$copied" ] && ! set_registry "$dir"; then
     log "setting the registry failed"; stop; return 1
   fi
-  rm -f "$reg"
 
   printf 'WINEPREFIX=%s\nDISPLAY=%s\nXVFB_PID=%s\n' "$prefix" "$display" "$xvfb_pid" >"$state"
-  log "ready: DISPLAY=$display WINEPREFIX=$prefix"
+  log "ready: DISPLAY=$display WINEPREFIX=$prefix${copied:+ (a copy of $template)}"
 }
 
 case "$cmd" in
   start) start ;;
   stop) stop ;;
-  *) echo "usage: winenv.sh start|stop DIR" >&2; exit 2 ;;
+  prepare) prepare ;;
+  unprepare) unprepare ;;
+  *) echo "usage: winenv.sh start|stop|prepare|unprepare DIR" >&2; exit 2 ;;
 esac
