@@ -268,7 +268,7 @@ std::vector<HWND> topLevelWindows(DWORD pid, std::wstring_view cls) {
     std::vector<HWND> found;
   } search{pid, cls, {}};
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
         auto& s = *reinterpret_cast<Search*>(p);
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
@@ -300,7 +300,7 @@ HWND findControl(HWND main, Ctl c) {
   // EnumChildWindows walks every descendant, so controls inside group boxes are found too.
   EnumChildWindows(
       main,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
         auto& s = *reinterpret_cast<Search*>(p);
         if (GetDlgCtrlID(w) != s.id) return TRUE;
         s.found = w;
