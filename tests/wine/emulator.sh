@@ -18,7 +18,7 @@ shift
 WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEARCH=${WINEARCH:-win64} WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=${KESTROVA_LANG:-zh_CN.UTF-8}
 export LC_ALL=$LANG
 unset LANGUAGE

@@ -76,7 +76,7 @@ start() {
   fi
   local display=:$(tr -dc 0-9 <"$dir/display")
 
-  export WINEPREFIX=$prefix DISPLAY=$display WINEDEBUG=-all WINEARCH=win64
+  export WINEPREFIX=$prefix DISPLAY=$display WINEDEBUG=-all WINEARCH=${WINEARCH:-win64}
   # No Mono or Gecko installer dialogs during the prefix's creation.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   # The wineserver and the prefix's first processes (explorer, services) get /dev/null as
