@@ -149,6 +149,7 @@ void Program::stop() {
 }
 
 HWND Program::waitForMainWindow(Millis timeout) const {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
   HWND found = nullptr;
   waitUntil(
       [&] {
@@ -161,6 +162,15 @@ HWND Program::waitForMainWindow(Millis timeout) const {
         return !running();
       },
       timeout, 50ms);
+  // Shown is not yet ready for a user: on a slow start (the emulated 32-bit tier) the window
+  // is on screen seconds before its thread takes messages. Ready is when it answers one.
+  if (found) {
+    const auto left =
+        std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
+    waitUntil(
+        [&] { return SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 500, nullptr) != 0; },
+        std::max(left, Millis{0}), 50ms);
+  }
   return found;
 }
 
