@@ -68,6 +68,8 @@ log "qemu-user from bookworm-backports"
 mkdir -p "$dir/qemu"
 dpkg -x "$apt"/cache/archives/qemu-user_*.deb "$dir/qemu"
 rm -f "$apt"/cache/archives/qemu-user_*.deb
+# Of its thirty-odd emulators only the i386 one is used.
+find "$dir/qemu/usr/bin" -name 'qemu-*' ! -name qemu-i386 -delete
 qemu=$dir/qemu/usr/bin/qemu-i386
 "$qemu" --version | head -n1 >&2
 
