@@ -16,10 +16,11 @@ add_test(NAME win32rt.start
   COMMAND bash ${KESTROVA_WINE32_SCRIPTS}/runtime.sh start ${KESTROVA_WINE32_DIR})
 add_test(NAME win32rt.stop
   COMMAND bash ${KESTROVA_WINE32_SCRIPTS}/runtime.sh stop ${KESTROVA_WINE32_DIR})
-set_tests_properties(win32rt.start PROPERTIES FIXTURES_SETUP wine32 TIMEOUT 400)
+set_tests_properties(win32rt.start PROPERTIES FIXTURES_SETUP wine32 TIMEOUT 400
+  RESOURCE_LOCK wine_desktop)
 set_tests_properties(win32rt.stop PROPERTIES FIXTURES_CLEANUP wine32 TIMEOUT 120)
-# One at a time with every other Wine test: the emulator's slowness must not meet the load of
-# another tier's timing-sensitive tests.
+# One at a time with every other Wine test (the fixture's start, a win32 prefix made under
+# emulation, too): the emulator's load must not meet another tier's timing-sensitive tests.
 set(kestrova_wine32_test_properties
   FIXTURES_REQUIRED wine32 RESOURCE_LOCK wine_desktop TIMEOUT 600)
 
