@@ -9,6 +9,7 @@
 #
 # DIR/state is read by tests/wine/emulator.sh: WINEPREFIX=, DISPLAY=, XVFB_PID=.
 # Environment: WINE (default /usr/lib/wine/wine64), WINESERVER (/usr/lib/wine/wineserver),
+# WINEARCH (win64; tests/wine32/runtime.sh passes the 32-bit Wine and win32),
 # KESTROVA_SCREEN (default 1024x768x24: an odd width difference, so the centring's
 # truncation shows).
 set -uo pipefail
