@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Draws the program's icon and writes assets/kestrova.ico: a glossy dark round button with a
 # bright blue trace across it, rising and falling like a traffic graph, in eight sizes from 128
-# down to 16 pixels, 32-bit with alpha. Needs ImageMagick's convert. Run it again after a change:
+# down to 16 pixels, 32-bit with alpha (the five from 48 up stored as PNG). Needs ImageMagick's convert. Run it again after a change:
 #
 #     bash assets/make-icon.sh
 set -euo pipefail
@@ -39,11 +39,29 @@ convert "$work/rim.png" "$work/face.png" -compose over -composite \
   "$work/gloss.png" -compose over -composite "$work/icon-$big.png"
 
 sizes=(128 96 72 64 48 32 24 16)
-frames=()
 for s in "${sizes[@]}"; do
-  convert "$work/icon-$big.png" -filter Lanczos -resize ${s}x${s} -strip \
-    -define png:color-type=6 "$work/icon-$s.png"
-  frames+=("$work/icon-$s.png")
+  convert "$work/icon-$big.png" -filter Lanczos -resize ${s}x${s} -strip -depth 8 \
+    -define png:color-type=6 -define png:bit-depth=8 \
+    -define png:compression-level=9 "$work/icon-$s.png"
 done
-# Every frame as a 32-bit BMP with alpha inside the icon file.
-convert "${frames[@]}" -compress none "$here/kestrova.ico"
+# The small frames as 32-bit BMPs with alpha, as every Windows reads them.
+convert "$work"/icon-{32,24,16}.png -compress none "$work/small.ico"
+# The icon file: the five frames from 48 up stored as PNG (Windows Vista and later read those,
+# and the program needs Vista), then the small BMP frames taken from small.ico; largest first.
+python3 - "$work" "$here/kestrova.ico" <<'PY'
+import struct, sys
+work, out = sys.argv[1], sys.argv[2]
+frames = [(s, open(f"{work}/icon-{s}.png", "rb").read()) for s in (128, 96, 72, 64, 48)]
+small = open(f"{work}/small.ico", "rb").read()
+_, _, count = struct.unpack_from("<HHH", small, 0)
+for i in range(count):
+    w, h, _, _, _, _, size, offset = struct.unpack_from("<BBBBHHII", small, 6 + 16 * i)
+    frames.append((w or 256, small[offset:offset + size]))
+offset = 6 + 16 * len(frames)
+head, body = struct.pack("<HHH", 0, 1, len(frames)), b""
+for s, data in frames:
+    head += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
+    offset += len(data)
+    body += data
+open(out, "wb").write(head + body)
+PY

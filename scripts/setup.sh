@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ clang-format
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
+  libz-mingw-w64
   googletest libclang-rt-14-dev
   wine64 xvfb x11-apps imagemagick xdotool
   fonts-wqy-microhei locales iproute2 procps psmisc
@@ -36,4 +37,7 @@ if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
     locale-gen >/dev/null
   fi
 fi
+
+# The 32-bit tier's runtime (Wine 32 and the emulator that runs it), privately in the build tree.
+bash "$(dirname "$0")/i386-runtime.sh"
 exit 0

@@ -44,7 +44,9 @@ add_executable(kestrova_platform_tests ${platform_test_sources} ${PROJECT_SOURCE
 target_include_directories(kestrova_platform_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(kestrova_platform_tests PRIVATE
   kestrova_win kestrova_warnings uxtheme GTest::gmock GTest::gtest_main)
-add_dependencies(kestrova_platform_tests kestrova_fixture_ping kestrova_fixture_iphlpapi)
+# The manifest test reads the program's exe file.
+target_compile_definitions(kestrova_platform_tests PRIVATE KESTROVA_EXE="$<TARGET_FILE:Kestrova>")
+add_dependencies(kestrova_platform_tests kestrova_fixture_ping kestrova_fixture_iphlpapi Kestrova)
 gtest_discover_tests(kestrova_platform_tests
   TEST_PREFIX "win32."
   DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 180

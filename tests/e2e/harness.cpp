@@ -260,6 +260,7 @@ void Program::stop() {
 }
 
 HWND Program::waitForMainWindow(Millis timeout) const {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
   HWND found = nullptr;
   const bool settled = waitUntil(
       [&] {
@@ -272,7 +273,14 @@ HWND Program::waitForMainWindow(Millis timeout) const {
         return !running();
       },
       timeout, 50ms);
-  return settled ? found : nullptr;
+  if (!settled || found == nullptr) return nullptr;
+  // Shown is not yet ready for a user: on a slow start (the emulated 32-bit tier) the window
+  // is on screen seconds before its thread takes messages. Ready is when it answers one.
+  const auto left = std::chrono::duration_cast<Millis>(deadline - std::chrono::steady_clock::now());
+  const bool answers = waitUntil(
+      [&] { return SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, 500, nullptr) != 0; },
+      std::max(left, Millis{0}), 50ms);
+  return answers ? found : nullptr;
 }
 
 std::vector<ProcessEntry> Program::descendants() const {
@@ -411,7 +419,7 @@ std::vector<HWND> topLevelWindows(DWORD pid, std::wstring_view cls) {
     std::vector<HWND> found;
   } search{pid, cls, {}};
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
         auto& s = *reinterpret_cast<Search*>(p);
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
@@ -443,7 +451,7 @@ HWND findControl(HWND main, Ctl c) {
   // EnumChildWindows walks every descendant, so controls inside group boxes are found too.
   EnumChildWindows(
       main,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) WINAPI -> BOOL {
         auto& s = *reinterpret_cast<Search*>(p);
         if (GetDlgCtrlID(w) != s.id) return TRUE;
         s.found = w;

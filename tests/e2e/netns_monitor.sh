@@ -10,13 +10,19 @@
 # table the program reads is that of a: lo, then kma as row 2. The driver (netns_traffic.cpp)
 # starts Kestrova there, sends UDP datagrams from a to b only and checks the readouts against
 # /proc/net/dev of a.
+#
+# The 32-bit tier runs it with names and addresses of its own and its own Wine environment:
+# KESTROVA_NS_A, KESTROVA_NS_B, KESTROVA_NS_ADDR_A, KESTROVA_NS_ADDR_B, KESTROVA_WINENV (a
+# script with winenv.sh's start|stop DIR) and KESTROVA_EMULATOR (emulator.sh's DIR PROGRAM).
 set -uo pipefail
 
-ns_a=kestrova-mon-a
-ns_b=kestrova-mon-b
+ns_a=${KESTROVA_NS_A:-kestrova-mon-a}
+ns_b=${KESTROVA_NS_B:-kestrova-mon-b}
+addr_a=${KESTROVA_NS_ADDR_A:-10.201.0.1}
+addr_b=${KESTROVA_NS_ADDR_B:-10.201.0.2}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-winenv=$here/../wine/winenv.sh
-emulator=$here/../wine/emulator.sh
+winenv=${KESTROVA_WINENV:-$here/../wine/winenv.sh}
+emulator=${KESTROVA_EMULATOR:-$here/../wine/emulator.sh}
 # shellcheck source=netns_lib.sh
 source "$here/netns_lib.sh"
 
@@ -50,16 +56,16 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 cleanup
 
-netns_pair_up "$ns_a" "$ns_b" kma kmb 10.201.0.1 10.201.0.2 || fail "setting up the namespaces"
+netns_pair_up "$ns_a" "$ns_b" kma kmb "$addr_a" "$addr_b" || fail "setting up the namespaces"
 
 # One datagram before the program starts, so that both counters of kma are past 0 at its first
 # tick (the display takes a previous count of 0 as "no baseline yet").
-ip netns exec "$ns_a" bash -c 'printf "%0100d" 0 >/dev/udp/10.201.0.2/9' || fail "UDP send"
+ip netns exec "$ns_a" bash -c 'printf "%0100d" 0 >/dev/udp/'"$addr_b"'/9' || fail "UDP send"
 
 ip netns exec "$ns_a" bash "$winenv" start "$work/wine" || fail "starting Wine in $ns_a"
 
-ip netns exec "$ns_a" env KESTROVA_VETH=kma KESTROVA_PEER=10.201.0.2 KESTROVA_LANG=zh_CN.UTF-8 \
-  timeout 150 bash "$emulator" "$work/wine" "$driver" </dev/null 2>&1 | tr -d '\r'
+ip netns exec "$ns_a" env KESTROVA_VETH=kma KESTROVA_PEER="$addr_b" KESTROVA_LANG=zh_CN.UTF-8 \
+  timeout "${KESTROVA_DRIVER_TIMEOUT:-150}" bash "$emulator" "$work/wine" "$driver" </dev/null 2>&1 | tr -d '\r'
 rc=${PIPESTATUS[0]}
 [ "$rc" -eq 0 ] || fail "the driver failed (exit $rc)"
 echo "netns_monitor: the readouts followed the kernel's count on kma"

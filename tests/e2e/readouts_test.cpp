@@ -136,6 +136,10 @@ TEST_F(Readouts, TheMemoryReadoutAgreesWithTheSystemWithinOnePoint) {
   const double used = 100.0 * (1.0 - static_cast<double>(m.ullAvailPhys / (1 << 20)) /
                                          static_cast<double>(m.ullTotalPhys / (1 << 20)));
   EXPECT_NEAR(*shown, used, 1.0) << "readout " << text(label) << ", system " << used << "%";
+  // qemu's user-mode emulator (the 32-bit tier) reports a total cut to 32 bits, below the
+  // available figure: the share is then negative for the program and this driver alike, and
+  // the bar cannot show it. Windows never reports so.
+  if (m.ullAvailPhys > m.ullTotalPhys) return;
   EXPECT_GT(*shown, 0);
   EXPECT_LE(*shown, 100);
   // The bar shows the same figure, written on the same tick: read the label again after it.

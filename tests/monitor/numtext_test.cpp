@@ -76,6 +76,14 @@ TEST(NumberText, NumericValueReadsBackWhatTheTextsWrite) {
   EXPECT_DOUBLE_EQ(numericValue("-3.91"), -3.91);
   EXPECT_DOUBLE_EQ(numericValue(""), 0.0);
   EXPECT_DOUBLE_EQ(numericValue("KB"), 0.0);
+  // A number at the start, and nothing but a plain decimal one.
+  EXPECT_DOUBLE_EQ(numericValue("203.52KB"), 203.52);
+  EXPECT_DOUBLE_EQ(numericValue(".5"), 0.5);
+  EXPECT_DOUBLE_EQ(numericValue("-"), 0.0);
+  EXPECT_DOUBLE_EQ(numericValue(" 5"), 0.0);
+  EXPECT_DOUBLE_EQ(numericValue("+5"), 0.0);
+  EXPECT_DOUBLE_EQ(numericValue("0x10"), 0.0);
+  EXPECT_DOUBLE_EQ(numericValue("1e+13"), 1e13);
 }
 
 TEST(NumberText, TruncationGoesTowardZeroAndKeepsTheLowThirtyTwoBits) {

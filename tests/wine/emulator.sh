@@ -10,7 +10,8 @@
 # keeps no pipe of the caller open.
 #
 # Environment: KESTROVA_LANG (default zh_CN.UTF-8) becomes LANG and LC_ALL, so that a test
-# can ask for the Western locale (C: ANSI code page 1252; zh_CN.UTF-8: 936).
+# can ask for the Western locale (C: ANSI code page 1252; zh_CN.UTF-8: 936). WINE, WINESERVER
+# and WINEARCH (default win64) choose the Wine (tests/wine32/emulator32.sh: the 32-bit one).
 set -uo pipefail
 
 dir=${1:?usage: emulator.sh DIR PROGRAM [ARGS...]}
@@ -18,7 +19,7 @@ shift
 WINE=${WINE:-/usr/lib/wine/wine64}
 WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver}
 
-export WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG=-all WINEARCH=${WINEARCH:-win64} WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=${KESTROVA_LANG:-zh_CN.UTF-8}
 export LC_ALL=$LANG
 unset LANGUAGE

@@ -14,6 +14,7 @@
 #
 # DIR/state is read by tests/wine/emulator.sh: WINEPREFIX=, DISPLAY=, XVFB_PID=.
 # Environment: WINE (default /usr/lib/wine/wine64), WINESERVER (/usr/lib/wine/wineserver),
+# WINEARCH (win64; tests/wine32/runtime.sh passes the 32-bit Wine and win32),
 # KESTROVA_SCREEN (default 1024x768x24: an odd width difference, so the centring's
 # truncation shows), KESTROVA_WINE_TEMPLATE (the run's prepared prefix, if any).
 set -uo pipefail
@@ -137,7 +138,7 @@ start() {
   fi
   local display=:$(tr -dc 0-9 <"$dir/display")
 
-  export WINEPREFIX=$prefix DISPLAY=$display WINEDEBUG=-all WINEARCH=win64
+  export WINEPREFIX=$prefix DISPLAY=$display WINEDEBUG=-all WINEARCH=${WINEARCH:-win64}
   # No Mono or Gecko installer dialogs during the prefix's creation.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   # The wineserver and the prefix's first processes (explorer, services) get /dev/null as

@@ -105,8 +105,16 @@ DWORD styleOf(const ControlSpec& s) {
 // Visual styles would ignore the colours the program gives its controls (a themed bar ignores
 // its bar colour), so every control is drawn unthemed whatever manifest the exe carries or theme
 // the system runs. uxtheme.dll is not on every system.
+// Loaded once, on the first control, and kept for the program's life. Only the window thread
+// creates controls, so plain zero-initialised statics serve (no thread-safe initialisation,
+// which would bring a threads library into the exe).
 void disableTheme(HWND h) {
-  static HMODULE uxtheme = LoadLibraryW(L"uxtheme.dll");
+  static bool loaded = false;
+  static HMODULE uxtheme = nullptr;
+  if (!loaded) {
+    loaded = true;
+    uxtheme = LoadLibraryW(L"uxtheme.dll");
+  }
   if (uxtheme == nullptr) return;
   using SetWindowThemeFn = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
   auto fn = reinterpret_cast<SetWindowThemeFn>(

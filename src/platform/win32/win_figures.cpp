@@ -7,15 +7,13 @@ namespace {
 
 using GetSystemTimesFn = BOOL(WINAPI*)(LPFILETIME, LPFILETIME, LPFILETIME);
 
-// GetSystemTimes first appeared in Windows XP SP1; without it there is no load figure.
+// GetSystemTimes first appeared in Windows XP SP1; without it there is no load figure. Looked
+// up at each reading (twice a second, a few microseconds): no static to initialise.
 GetSystemTimesFn systemTimesFunction() {
-  static const auto fn = [] {
-    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (kernel == nullptr) return GetSystemTimesFn{};
-    return reinterpret_cast<GetSystemTimesFn>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemTimes")));
-  }();
-  return fn;
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (kernel == nullptr) return nullptr;
+  return reinterpret_cast<GetSystemTimesFn>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "GetSystemTimes")));
 }
 
 std::uint64_t ticks(const FILETIME& ft) {
