@@ -104,7 +104,14 @@ TEST(WinProcessSystem, AChildThatCannotStartHasNoExitCode) {
   EXPECT_FALSE(child->exitCode(code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(pipe->bytesAvailable(), 0u);
-  child->waitForMessageOrEnd(1);
+  std::uint8_t buffer[1024] = {};
+  EXPECT_EQ(pipe->read(buffer, kReadSize), 0u) << "no writer is left: the pipe is broken";
+  // Nothing is left to wait for but a message.
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0));
+  child->waitForMessageOrEnd(pipe.get());
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
   child->terminate();
 }
 
@@ -205,7 +212,7 @@ TEST_F(CaptureUnderCmd, AWaitReturnsOnceTheChildHasEnded) {
   std::uint32_t code = kStillActive;
   const auto until = Clock::now() + std::chrono::seconds(20);
   while (child->exitCode(code) && code == kStillActive && Clock::now() < until) {
-    child->waitForMessageOrEnd(kIdleWaitMs);
+    child->waitForMessageOrEnd(nullptr);
   }
   EXPECT_EQ(code, 7u);
 }
