@@ -186,9 +186,11 @@ TEST_F(CaptureFixture, ReadsAtMost1023BytesAPassWithEventsBetweenPasses) {
 }
 
 TEST_F(CaptureFixture, ALineASecondWakesTheCaptureOncePerLineAndPerMessage) {
-  // Five lines a second apart, then the end; the sampling timer's message every 500 ms.
-  processes.scripts.push_back({{writes("Reply 0\r\n"), writes("Reply 1\r\n"), writes("Reply 2\r\n"),
-                                writes("Reply 3\r\n"), writes("Reply 4\r\n"), exits()}});
+  // Five lines a second apart, then the end; the sampling timer's message every 500 ms, in
+  // between the lines.
+  processes.scripts.push_back({{at(100, writes("Reply 0\r\n")), at(1100, writes("Reply 1\r\n")),
+                                at(2100, writes("Reply 2\r\n")), at(3100, writes("Reply 3\r\n")),
+                                at(4100, writes("Reply 4\r\n")), at(5100, exits())}});
   processes.messageEveryMs = 500;
   // When (on the scripted clock) each line was in the box at the end of a pass.
   std::vector<std::uint32_t> shownAt;
@@ -198,11 +200,11 @@ TEST_F(CaptureFixture, ALineASecondWakesTheCaptureOncePerLineAndPerMessage) {
   capture.run("ping host -t", true, Ctl::编辑框);
 
   EXPECT_EQ(chunks().size(), 5u);
-  EXPECT_EQ(shownAt, (std::vector<std::uint32_t>{0, 1000, 2000, 3000, 4000}));
-  // A wake-up every half second (ten, the last one the child's end) and a pass for each of
-  // them and for each line: no pass finds nothing to do but look again.
-  EXPECT_EQ(processes.waits, 10);
-  EXPECT_EQ(ui.processEventsCalls, 15);
+  EXPECT_EQ(shownAt, (std::vector<std::uint32_t>{100, 1100, 2100, 3100, 4100}));
+  // One wake-up per line, per message (ten) and for the end, and one pass for each of them
+  // and for each line's read: no pass finds nothing to do but look again.
+  EXPECT_EQ(processes.waits, 16);
+  EXPECT_EQ(ui.processEventsCalls, 21);
 }
 
 struct LeadByteCase {
