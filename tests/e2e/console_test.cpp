@@ -10,6 +10,7 @@
 
 #include "console/console.h"
 #include "e2e_fixture.h"
+#include "platform/win32/handles.h"
 
 namespace kestrova::e2e {
 namespace {
@@ -307,6 +308,77 @@ TEST_F(FastConsole, TheBoxTakesOutputPast32KCharacters) {
   const std::string last = reply(seqs.back());
   const std::string rest = t.substr(t.rfind(last) + last.size());
   EXPECT_EQ(reply(seqs.back() + 1).rfind(rest, 0), 0u) << "after the last line: " << rest;
+}
+
+// The stand-in writes, in one write, a block of text in the ANSI code page (936 here) whose
+// byte 1022, the last of the first 1023-byte read, is the lead byte of a character.
+class BlockConsole : public Console {
+ protected:
+  void beforeStart() override {
+    if (GetACP() != 936) return;  // the test skips itself
+    block = makeBlock();
+    ASSERT_FALSE(block.empty()) << "no block with a lead byte at 1022";
+    const std::wstring path = folder.file(L"block.txt");
+    const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD put = 0;
+    ASSERT_TRUE(
+        file &&
+        WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &put, nullptr) &&
+        put == block.size());
+    // The program and everything it starts inherit the driver's environment.
+    SetEnvironmentVariableW(L"KESTROVA_PING_BLOCK", path.c_str());
+    Console::beforeStart();
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"KESTROVA_PING_BLOCK", nullptr);
+    Console::TearDown();
+  }
+
+  // Reply lines in Chinese, shifted by a few ASCII bytes until a character starts at byte
+  // 1022, then cut after the last whole character within 1344 bytes.
+  static std::string makeBlock() {
+    const std::string line = ansi("来自 127.0.0.1 的回复: 字节=32 时间<1ms TTL=128 中文\r\n");
+    for (std::size_t pad = 0; pad < 4; ++pad) {
+      std::string b(pad, 'x');
+      while (b.size() < 1400) b += line;
+      std::size_t i = 0;
+      bool leadAt1022 = false;
+      std::size_t whole = 0;
+      while (i < b.size()) {
+        const bool lead = IsDBCSLeadByte(static_cast<BYTE>(b[i])) != FALSE;
+        if (i == 1022) leadAt1022 = lead;
+        i += lead ? 2 : 1;
+        if (i <= 1344) whole = i;
+      }
+      if (leadAt1022) return b.substr(0, whole);
+    }
+    return {};
+  }
+
+  std::string block;
+};
+
+TEST_F(BlockConsole, ACharacterCutByAReadReachesTheBoxAndTheLogWhole) {
+  if (GetACP() != 936) GTEST_SKIP() << "a two-byte code page (zh_CN) is needed";
+  std::wstring wide(block.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, block.data(), static_cast<int>(block.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
+  const std::string expected = narrow(wide);
+  enterHost(kHost);
+  // The stand-in writes its block and ends; the capture then finishes.
+  ASSERT_TRUE(waitUntil([&] { return boxText().size() >= expected.size(); }))
+      << "the box holds " << boxText().size() << " bytes of UTF-8, expected " << expected.size();
+  ASSERT_TRUE(waitUntil([&] { return children().empty(); })) << describe(children());
+  EXPECT_EQ(boxText(), expected);
+
+  const std::wstring log = folder.file(L"MailList.txt");
+  clickButton(Ctl::超级按钮5);
+  ASSERT_TRUE(waitUntil([&] { return readFileBytes(log).has_value(); }));
+  ASSERT_TRUE(waitUntil([&] { return readFileBytes(log) == block + "\r\n"; }))
+      << "MailList.txt holds " << readFileBytes(log).value_or("").size() << " bytes, expected "
+      << block.size() + 2;
 }
 
 }  // namespace
