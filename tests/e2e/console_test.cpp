@@ -371,7 +371,12 @@ TEST_F(BlockConsole, ACharacterCutByAReadReachesTheBoxAndTheLogWhole) {
   ASSERT_TRUE(waitUntil([&] { return boxText().size() >= expected.size(); }))
       << "the box holds " << boxText().size() << " bytes of UTF-8, expected " << expected.size();
   ASSERT_TRUE(waitUntil([&] { return children().empty(); })) << describe(children());
-  EXPECT_EQ(boxText(), expected);
+  const std::string shown = boxText();
+  const auto differ = std::mismatch(shown.begin(), shown.end(), expected.begin(), expected.end());
+  EXPECT_TRUE(shown == expected) << "the box differs from UTF-8 byte "
+                                 << (differ.first - shown.begin()) << " on: "
+                                 << shown.substr(
+                                        static_cast<std::size_t>(differ.first - shown.begin()), 40);
 
   const std::wstring log = folder.file(L"MailList.txt");
   clickButton(Ctl::超级按钮5);
