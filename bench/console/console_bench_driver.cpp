@@ -197,6 +197,8 @@ std::optional<Figures> measure(const Options& o, const Run& r) {
       return std::nullopt;
     }
     if (r.idleFirst) {
+      // Past the start-up's own work first.
+      std::this_thread::sleep_for(std::chrono::seconds(3));
       const unsigned long pid = unixPid(narrow(exe));
       const auto before = pid ? wakeUps(pid) : std::nullopt;
       const double start = seconds();
