@@ -2,7 +2,8 @@
 // console benchmark (bench/README-console.md):
 //
 //   spin      the capture never waits between passes: the child's wait returns at once, so
-//             the loop peeks, asks for the exit code and pumps events without a pause
+//             the loop looks at its read, asks for the exit code and pumps events without a
+//             pause
 //   baseline  no capture at all: a timer appends the stand-in's reply line once a second to
 //             the console box, the least any program showing those lines must do
 //   stamp     the capture as the program runs it; every reply line that carries " qpc=N" (the
@@ -35,7 +36,7 @@ class SpinningChild final : public kestrova::ChildProcess {
   explicit SpinningChild(std::unique_ptr<kestrova::ChildProcess> inner)
       : inner_(std::move(inner)) {}
   bool exitCode(std::uint32_t& code) override { return inner_->exitCode(code); }
-  void waitForMessageOrEnd(std::uint32_t) override {}
+  void waitForMessageOrEnd(kestrova::OutputPipe*) override {}
   void terminate() override { inner_->terminate(); }
 
  private:

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -13,8 +14,6 @@
 
 namespace kestrova {
 
-// Longest wait between two passes that found nothing to read.
-inline constexpr std::uint32_t kIdleWaitMs = 10;
 // Bytes taken from the pipe per pass; the buffer has one more, which stays zero.
 inline constexpr std::uint32_t kReadSize = 1023;
 inline constexpr std::size_t kBufferSize = 1024;
@@ -41,10 +40,14 @@ class Capture {
 
  private:
   // One read of at most kReadSize bytes, appended up to its first zero byte; returns the
-  // number of bytes read.
-  std::uint32_t readChunk(OutputPipe& pipe, bool append, Ctl target);
+  // number of bytes read, 0 when none had arrived. A lead byte that ends the chunk is kept
+  // in `held` and goes in front of the next chunk.
+  std::uint32_t readChunk(OutputPipe& pipe, bool append, Ctl target, std::string& held);
   // After the child has ended: takes what was still waiting in the pipe at that moment.
-  void drain(OutputPipe& pipe, bool append, Ctl target);
+  void drain(OutputPipe& pipe, bool append, Ctl target, std::string& held);
+  // How many bytes of `text` are whole characters of the ANSI code page: all of them, or all
+  // but a last lead byte whose second byte is still to come.
+  std::size_t wholeCharacters(std::string_view text);
 
   Ui& ui_;
   ProcessSystem& processes_;

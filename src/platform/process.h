@@ -1,7 +1,7 @@
-// What the command output capture needs of the system: an anonymous pipe, a child process
-// started on its write end inside a job that ends the child's whole tree, and the platform
-// family that picks the command interpreter. The Win32 side implements it; native tests use
-// a scripted child.
+// What the command output capture needs of the system: a pipe whose output can be waited
+// for, a child process started on its write end inside a job that ends the child's whole
+// tree, and the platform family that picks the command interpreter. The Win32 side implements it;
+// native tests use a scripted child.
 #pragma once
 
 #include <cstdint>
@@ -27,16 +27,22 @@ struct StartupRecord {
 
 enum class PlatformFamily : std::uint8_t { nt, other };
 
-// An anonymous pipe whose two ends can be inherited. The ends still open are closed when it
-// is destroyed.
+// A pipe for the child's output. Its write end is inheritable; its read end reads in the
+// background, so that the capture can wait for output together with window messages and the
+// child's end. The ends still open are closed when it is destroyed, a read still under way
+// cancelled first.
 class OutputPipe {
  public:
   virtual ~OutputPipe() = default;
   virtual void closeWriteEnd() = 0;
   virtual void closeReadEnd() = 0;
-  // Bytes waiting in the pipe; 0 when there are none or the pipe cannot be asked.
+  // Bytes that can be taken without waiting: those a read under way has already taken and
+  // those still in the pipe; 0 when there are none or the pipe cannot be asked.
   virtual std::uint32_t bytesAvailable() = 0;
-  // Reads at most `size` bytes into `buffer`; returns how many were read (0 on failure).
+  // Takes at most `size` bytes (at most 1023) into `buffer` and returns how many. When none
+  // have arrived it returns 0 and leaves a read under way, which takes the next bytes to
+  // arrive and holds them for the next call. 0 as well once the pipe is broken or has no
+  // read end.
   virtual std::uint32_t read(std::uint8_t* buffer, std::uint32_t size) = 0;
 };
 
@@ -48,8 +54,9 @@ class ChildProcess {
   // Stores the child's exit code in `code` and returns true; leaves `code` alone and returns
   // false when it cannot be read (for instance, the child never started).
   virtual bool exitCode(std::uint32_t& code) = 0;
-  // Returns when a message arrives for this thread, the child ends, or `milliseconds` pass.
-  virtual void waitForMessageOrEnd(std::uint32_t milliseconds) = 0;
+  // Returns when a message is waiting for this thread, the child has ended, or, when
+  // `output` is given, a read under way on it has finished. Waits as long as it takes.
+  virtual void waitForMessageOrEnd(OutputPipe* output) = 0;
   // Ends the child and everything it started. The child's exit code then stops reading as
   // still active soon after; the object stays usable.
   virtual void terminate() = 0;

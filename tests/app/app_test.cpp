@@ -116,6 +116,7 @@ TEST_F(AppFixture, TheTableIsEmptyUntilTheFirstTick) {
 }
 
 TEST_F(AppFixture, ASystemCloseDuringAPingEndsTheChildAndTheProgramWithCodeZero) {
+  processes.messageEveryMs = 500;  // the sampling timer
   processes.scripts.push_back({{testing::writes("Reply\r\n"), testing::idles()}});
   ui.onProcessEvents = [&] {
     // The main window is destroyed by the system: a quit request now waits in the queue.
@@ -132,10 +133,12 @@ TEST_F(AppFixture, ASystemCloseDuringAPingEndsTheChildAndTheProgramWithCodeZero)
   EXPECT_EQ(std::count(processes.trace.begin(), processes.trace.end(), "1 terminate"), 1);
   EXPECT_EQ(processes.childrenAlive, 0);
   EXPECT_FALSE(processes.runaway);
+  EXPECT_FALSE(processes.stuck);
   EXPECT_EQ(app.table().count(), 0);
 }
 
 TEST_F(AppFixture, TheCloseButtonDuringAPingEndsWithCodeZeroAtOnce) {
+  processes.messageEveryMs = 500;  // the sampling timer
   processes.scripts.push_back({{testing::writes("Reply\r\n"), testing::idles()}});
   ui.onProcessEvents = [&] {
     if (ui.processEventsCalls == 2) shell.raise(Ctl::图形按钮3, Event::clicked);

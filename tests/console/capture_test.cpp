@@ -12,6 +12,7 @@
 namespace kestrova {
 namespace {
 
+using testing::at;
 using testing::ChildScript;
 using testing::exits;
 using testing::idles;
@@ -39,6 +40,7 @@ struct CaptureFixture : ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(processes.childrenAlive, 0);
     EXPECT_FALSE(processes.runaway) << "a capture did not finish by itself";
+    EXPECT_FALSE(processes.stuck) << "a capture waited for what could never come";
     EXPECT_EQ(processes.pipesAlive, 0);
   }
 
@@ -66,7 +68,7 @@ struct ScriptCase {
   ChildScript script;
   bool append;
   std::vector<std::string> chunks;
-  int events;  // processPendingEvents calls
+  int events;  // processPendingEvents calls, one a pass
   int waits;   // waits after a pass that read nothing
 };
 
@@ -74,34 +76,35 @@ std::string zeroInside() {
   return std::string("abc\0def\r\n", 9);
 }
 
+// Steps without a time of their own come a scripted second apart.
 const std::vector<ScriptCase>& scriptCases() {
   static const std::vector<ScriptCase> cases{
       {"a few lines then exit",
        {{writes("Reply 1\r\n"), writes("Reply 2\r\n"), writes("Reply 3\r\n"), exits()}},
        true,
        {"Reply 1\r\n", "Reply 2\r\n", "Reply 3\r\n"},
-       3,
-       0},
+       6,
+       3},
       {"more than 1023 bytes waiting",
        {{writes(std::string(2500, 'a')), exits()}},
        true,
        {std::string(1023, 'a'), std::string(1023, 'a'), std::string(454, 'a')},
-       3,
-       0},
+       4,
+       1},
       {"a zero byte ends the chunk of its read only",
        {{writes(zeroInside()), writes("ghi\r\n"), exits()}},
        true,
        {"abc", "ghi\r\n"},
-       2,
-       0},
+       4,
+       2},
       {"a chunk starting with a zero byte appends nothing of that read",
        {{writes(std::string("\0xyz", 4)), exits()}},
        true,
        {""},
-       1,
-       0},
+       2,
+       1},
       {"output written just before the end is still taken",
-       {{writes("a\r\n"), writesAndExitsLate("last\r\n")}},
+       {{writes("a\r\n"), at(0, writesAndExitsLate("last\r\n"))}},
        true,
        {"a\r\n", "last\r\n"},
        1,
@@ -116,14 +119,20 @@ const std::vector<ScriptCase>& scriptCases() {
        {{idles(), idles(), idles(), writes("x"), idles(), exits()}},
        true,
        {"x"},
-       5,
-       4},
+       3,
+       2},
       {"without append the output is read but not shown",
        {{writes("abc"), exits()}},
        false,
        {},
+       2,
+       1},
+      {"a pipe that could not be made: the child is waited for, nothing is read",
+       {{writes("lost"), at(3000, exits())}, false, true},
+       true,
+       {},
        1,
-       0},
+       1},
   };
   return cases;
 }
@@ -154,12 +163,124 @@ INSTANTIATE_TEST_SUITE_P(Capture, ScriptedChild, ::testing::ValuesIn(scriptCases
 TEST_F(CaptureFixture, ReadsAtMost1023BytesAPassWithEventsBetweenPasses) {
   processes.scripts.push_back({{writes(std::string(2100, 'b')), exits()}});
   capture.run("x", true, Ctl::编辑框);
-  const std::vector<std::string> expected{
-      "pipe",   "version",     "start cmd.exe /c x", "1 closeWrite", "1 peek 2100", "1 read 1023",
-      "events", "1 peek 1077", "1 read 1023",        "events",       "1 peek 54",   "1 read 54",
-      "events", "1 peek 0",    "1 exitCode 0",       "1 peek 0",     "1 closeRead", "1 destroy"};
+  const std::vector<std::string> expected{"pipe",
+                                          "version",
+                                          "start cmd.exe /c x",
+                                          "1 closeWrite",
+                                          "1 read 1023",
+                                          "events",
+                                          "1 read 1023",
+                                          "events",
+                                          "1 read 54",
+                                          "events",
+                                          "1 read under way",
+                                          "1 exitCode 259",
+                                          "1 wait output -> 1000 end",
+                                          "events",
+                                          "1 read broken",
+                                          "1 exitCode 0",
+                                          "1 available 0",
+                                          "1 closeRead",
+                                          "1 destroy"};
   EXPECT_EQ(processes.trace, expected);
 }
+
+TEST_F(CaptureFixture, ALineASecondWakesTheCaptureOncePerLineAndPerMessage) {
+  // Five lines a second apart, then the end; the sampling timer's message every 500 ms, in
+  // between the lines.
+  processes.scripts.push_back({{at(100, writes("Reply 0\r\n")), at(1100, writes("Reply 1\r\n")),
+                                at(2100, writes("Reply 2\r\n")), at(3100, writes("Reply 3\r\n")),
+                                at(4100, writes("Reply 4\r\n")), at(5100, exits())}});
+  processes.messageEveryMs = 500;
+  // When (on the scripted clock) each line was in the box at the end of a pass.
+  std::vector<std::uint32_t> shownAt;
+  ui.onProcessEvents = [&] {
+    while (shownAt.size() < chunks().size()) shownAt.push_back(processes.now);
+  };
+  capture.run("ping host -t", true, Ctl::编辑框);
+
+  EXPECT_EQ(chunks().size(), 5u);
+  EXPECT_EQ(shownAt, (std::vector<std::uint32_t>{100, 1100, 2100, 3100, 4100}));
+  // One wake-up per line, per message (ten) and for the end, and one pass for each of them
+  // and for each line's read: no pass finds nothing to do but look again.
+  EXPECT_EQ(processes.waits, 16);
+  EXPECT_EQ(ui.processEventsCalls, 21);
+}
+
+struct LeadByteCase {
+  friend void PrintTo(const LeadByteCase& c, std::ostream* os) { *os << c.name; }
+
+  const char* name;
+  bool twoByteCodePage;  // lead bytes 0x81 to 0xFE, as in code page 936
+  std::vector<Step> steps;
+  std::vector<std::string> chunks;
+};
+
+const std::vector<LeadByteCase>& leadByteCases() {
+  static const std::vector<LeadByteCase> cases{
+      {"a lead byte last in a chunk goes in front of the next",
+       true,
+       {writes("ab\xC4"),
+        writes("\xE3"
+               "cd\r\n"),
+        exits()},
+       {"ab",
+        "\xC4\xE3"
+        "cd\r\n"}},
+      {"a lead byte last in a full read",
+       true,
+       {writes(std::string(1022, 'a') + "\xC4\xE3xyz"), exits()},
+       {std::string(1022, 'a'), "\xC4\xE3xyz"}},
+      {"a lead byte last in the whole output is appended as it is",
+       true,
+       {writes("ab\xC4"), exits()},
+       {"ab", "\xC4"}},
+      {"a chunk that is one lead byte",
+       true,
+       {writes("\xC4"), writes("\xE3"), exits()},
+       {"", "\xC4\xE3"}},
+      {"ascii and whole characters unchanged",
+       true,
+       {writes("a\xC4\xE3"
+               "b\xB0\xA1\r\n"),
+        writes("\xC4\xC4"), exits()},
+       {"a\xC4\xE3"
+        "b\xB0\xA1\r\n",
+        "\xC4\xC4"}},
+      {"a second byte in the lead byte range is not held",
+       true,
+       {writes("x\xC4\xC4\xC4"), writes("\xE3"), exits()},
+       {"x\xC4\xC4", "\xC4\xE3"}},
+      {"a single-byte code page holds nothing",
+       false,
+       {writes("ab\xC4"), writes("\xE3"), exits()},
+       {"ab\xC4", "\xE3"}},
+  };
+  return cases;
+}
+
+class HeldLeadByte : public CaptureFixture, public ::testing::WithParamInterface<LeadByteCase> {};
+
+TEST_P(HeldLeadByte, TwoByteCharactersReachTheBoxWhole) {
+  const LeadByteCase& c = GetParam();
+  if (c.twoByteCodePage)
+    processes.leadBytes = [](unsigned char b) { return b >= 0x81 && b <= 0xFE; };
+  processes.scripts.push_back({c.steps});
+  capture.run("ping host -t", true, Ctl::编辑框);
+
+  EXPECT_EQ(chunks(), c.chunks);
+  std::string written;
+  for (const auto& step : c.steps) written += step.write;
+  EXPECT_EQ(ui.state(Ctl::编辑框).text, written) << "the box holds exactly what was written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Capture, HeldLeadByte, ::testing::ValuesIn(leadByteCases()),
+                         [](const ::testing::TestParamInfo<LeadByteCase>& p) {
+                           std::string n = p.param.name;
+                           std::replace_if(
+                               n.begin(), n.end(), [](char ch) { return !std::isalnum(ch); }, '_');
+                           return n;
+                         });
 
 TEST_F(CaptureFixture, StartsHiddenWithOutputOnThePipe) {
   processes.scripts.push_back({{exits()}});
@@ -203,8 +324,11 @@ TEST_F(CaptureFixture, NothingIsAppendedOnceTheFlagIsCleared) {
 
   EXPECT_EQ(chunks(), (std::vector<std::string>{"one\r\n"}));
   EXPECT_EQ(std::count(processes.trace.begin(), processes.trace.end(), "1 read 5"), 1);
-  // While it is stopped the capture waits between passes instead of spinning.
-  EXPECT_EQ(processes.waits, 3);
+  // While it is stopped the capture waits for the child's end (or a message), not for its
+  // output: one wait, from the stop to the end.
+  EXPECT_EQ(processes.waits, 1);
+  EXPECT_LT(traceIndex("1 wait -> 4000 end"), processes.trace.size())
+      << "the stopped capture's wait watched the output";
 }
 
 TEST_F(CaptureFixture, ANestedCaptureRunsToItsEndBeforeTheOlderOneGoesOn) {
@@ -235,7 +359,23 @@ TEST_F(CaptureFixture, AStoppedCaptureReadsAgainWhenANewerCaptureSetsTheFlag) {
   EXPECT_EQ(capture.runningFlag(), 1);
 }
 
+TEST_F(CaptureFixture, BytesAReadTookWhileStoppedComeFirstWhenTheFlagIsSetAgain) {
+  processes.scripts.push_back(
+      {{writes("o1 "), writes("o2 "), writes("o3 "), idles(), at(5000, exits())}});
+  processes.scripts.push_back({{writes("i1 "), exits()}});
+  // The read under way has taken o2 when the stop comes; the newer capture starts at the
+  // older child's end.
+  duringEvents.push_back({2, [this] { capture.run("", false, Ctl::编辑框); }});
+  duringEvents.push_back({3, [this] { capture.run("inner", true, Ctl::编辑框); }});
+  capture.run("outer", true, Ctl::编辑框);
+
+  EXPECT_EQ(processes.trace[traceIndex("1 wait output -> 1000 output") + 2],
+            "1 exitCode 259");  // stopped: no read, straight to the exit code
+  EXPECT_EQ(chunks(), (std::vector<std::string>{"o1 ", "i1 ", "o2 ", "o3 "}));
+}
+
 TEST_F(CaptureFixture, EndingTheRunningChildrenEndsEveryNestedCapture) {
+  processes.messageEveryMs = 500;
   processes.scripts.push_back({{writes("o "), idles()}});
   processes.scripts.push_back({{writes("i "), idles()}});
   duringEvents.push_back({1, [this] { capture.run("inner", true, Ctl::编辑框); }});
@@ -252,6 +392,7 @@ TEST_F(CaptureFixture, EndingTheRunningChildrenEndsEveryNestedCapture) {
 }
 
 TEST_F(CaptureFixture, AQuitRequestEndsTheChildAndTheCaptureReturns) {
+  processes.messageEveryMs = 500;
   processes.scripts.push_back({{writes("a "), idles(), idles(), idles(), writes("late ")}});
   processes.scripts.push_back({{writes("b "), idles()}});
   duringEvents.push_back({1, [this] { capture.run("inner", true, Ctl::编辑框); }});

@@ -33,6 +33,7 @@ struct ConsoleFixture : ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(processes.childrenAlive, 0);
     EXPECT_FALSE(processes.runaway) << "a capture did not finish by itself";
+    EXPECT_FALSE(processes.stuck) << "a capture waited for what could never come";
   }
 
   std::vector<std::string> buttonCalls() const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "e2e_fixture.h"
+#include "platform/win32/handles.h"
 
 namespace kestrova::e2e {
 namespace {
@@ -398,6 +399,85 @@ TEST_F(FastConsole, TheBoxTakesOutputPast32KCharacters) {
   const std::string last = reply(seqs.back());
   const std::string rest = t.substr(t.rfind(last) + last.size());
   EXPECT_EQ(reply(seqs.back() + 1).rfind(rest, 0), 0u) << "after the last line: " << rest;
+}
+
+// The stand-in writes, in one write, a block of text in the ANSI code page whose byte 1022,
+// the last of the first 1023-byte read, is the lead byte of a character (code page 936), or a
+// letter outside ASCII (1252, where every character is one byte).
+class BlockConsole : public Console {
+ protected:
+  void beforeStart() override {
+    block = makeBlock();
+    ASSERT_FALSE(block.empty()) << "no block with a character outside ASCII at byte 1022";
+    const std::wstring path = folder.file(L"block.txt");
+    const win::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD put = 0;
+    ASSERT_TRUE(
+        file &&
+        WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &put, nullptr) &&
+        put == block.size());
+    // The program and everything it starts inherit the driver's environment.
+    SetEnvironmentVariableW(L"KESTROVA_PING_BLOCK", path.c_str());
+    Console::beforeStart();
+  }
+  void TearDown() override {
+    SetEnvironmentVariableW(L"KESTROVA_PING_BLOCK", nullptr);
+    Console::TearDown();
+  }
+
+  // Reply lines in the code page's language, shifted by a few ASCII bytes until a character
+  // outside ASCII starts at byte 1022, then cut after the last whole character within 1344
+  // bytes.
+  static std::string makeBlock() {
+    const std::string line =
+        GetACP() == 936 ? ansi("来自 127.0.0.1 的回复: 字节=32 时间<1ms TTL=128 中文\r\n")
+                        : ansi("Réponse de 127.0.0.1 : octets=32 temps<1ms TTL=128 été\r\n");
+    for (std::size_t pad = 0; pad < line.size(); ++pad) {
+      std::string b(pad, 'x');
+      while (b.size() < 1400) b += line;
+      std::size_t i = 0;
+      bool wideAt1022 = false;
+      std::size_t whole = 0;
+      while (i < b.size()) {
+        const auto byte = static_cast<BYTE>(b[i]);
+        if (i == 1022) wideAt1022 = byte >= 0x80;
+        i += IsDBCSLeadByte(byte) ? 2 : 1;
+        if (i <= 1344) whole = i;
+      }
+      if (wideAt1022) return b.substr(0, whole);
+    }
+    return {};
+  }
+
+  std::string block;
+};
+
+TEST_F(BlockConsole, ACharacterCutByAReadReachesTheBoxAndTheLogWhole) {
+  ASSERT_TRUE(GetACP() != 936 || IsDBCSLeadByte(static_cast<BYTE>(block[1022])));
+  std::wstring wide(block.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, block.data(), static_cast<int>(block.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
+  const std::string expected = narrow(wide);
+  enterHost(kHost);
+  // The stand-in writes its block and ends; the capture then finishes.
+  ASSERT_TRUE(waitUntil([&] { return boxText().size() >= expected.size(); }))
+      << "the box holds " << boxText().size() << " bytes of UTF-8, expected " << expected.size();
+  ASSERT_TRUE(waitUntil([&] { return children().empty(); })) << describe(children());
+  const std::string shown = boxText();
+  const auto differ = std::mismatch(shown.begin(), shown.end(), expected.begin(), expected.end());
+  EXPECT_TRUE(shown == expected) << "the box differs from UTF-8 byte "
+                                 << (differ.first - shown.begin()) << " on: "
+                                 << shown.substr(
+                                        static_cast<std::size_t>(differ.first - shown.begin()), 40);
+
+  const std::wstring log = folder.file(L"MailList.txt");
+  clickButton(Ctl::超级按钮5);
+  ASSERT_TRUE(waitUntil([&] { return readFileBytes(log).has_value(); }));
+  ASSERT_TRUE(waitUntil([&] { return readFileBytes(log) == block + "\r\n"; }))
+      << "MailList.txt holds " << readFileBytes(log).value_or("").size() << " bytes, expected "
+      << block.size() + 2;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -108,7 +109,14 @@ TEST(WinProcessSystem, AChildThatCannotStartHasNoExitCode) {
   EXPECT_FALSE(child->exitCode(code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(pipe->bytesAvailable(), 0u);
-  child->waitForMessageOrEnd(1);
+  std::uint8_t buffer[1024] = {};
+  EXPECT_EQ(pipe->read(buffer, kReadSize), 0u) << "no writer is left: the pipe is broken";
+  // Nothing is left to wait for but a message.
+  MSG msg;
+  PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_USER, 0, 0));
+  child->waitForMessageOrEnd(pipe.get());
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_REMOVE));
   child->terminate();
 }
 
@@ -209,7 +217,7 @@ TEST_F(CaptureUnderCmd, AWaitReturnsOnceTheChildHasEnded) {
   std::uint32_t code = kStillActive;
   const auto until = Clock::now() + std::chrono::seconds(20);
   while (child->exitCode(code) && code == kStillActive && Clock::now() < until) {
-    child->waitForMessageOrEnd(kIdleWaitMs);
+    child->waitForMessageOrEnd(nullptr);
   }
   EXPECT_EQ(code, 7u);
 }
@@ -463,6 +471,131 @@ TEST_P(InsideAJob, TheStandInEndsWithTheCapture) {
 
 INSTANTIATE_TEST_SUITE_P(WinProcessSystem, InsideAJob, ::testing::ValuesIn(kJobCases),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// The process system as the program uses it, with every wait of the capture looked at when
+// it returns: a wait that finds no finished read, no ended child and no message woke for
+// nothing.
+class WatchedProcesses final : public ProcessSystem {
+ public:
+  // Made instead of a fresh pipe when set.
+  std::function<std::unique_ptr<OutputPipe>()> makePipe;
+  int waits = 0;
+  int wokeForNothing = 0;
+
+  PlatformFamily platformFamily() override { return inner_.platformFamily(); }
+  bool isLeadByte(unsigned char b) override { return inner_.isLeadByte(b); }
+  std::unique_ptr<OutputPipe> createPipe() override {
+    return makePipe ? makePipe() : inner_.createPipe();
+  }
+  std::unique_ptr<ChildProcess> startChild(const std::string& commandLine,
+                                           const StartupRecord& startup,
+                                           OutputPipe& pipe) override {
+    return std::make_unique<Child>(*this, inner_.startChild(commandLine, startup, pipe));
+  }
+
+ private:
+  class Child final : public ChildProcess {
+   public:
+    Child(WatchedProcesses& owner, std::unique_ptr<ChildProcess> inner)
+        : owner_(owner), inner_(std::move(inner)) {}
+    bool exitCode(std::uint32_t& code) override { return inner_->exitCode(code); }
+    void terminate() override { inner_->terminate(); }
+    void waitForMessageOrEnd(OutputPipe* output) override {
+      inner_->waitForMessageOrEnd(output);
+      ++owner_.waits;
+      const auto* pipe = dynamic_cast<WinPipe*>(output);
+      const bool outputReady = pipe != nullptr && pipe->readEvent() != nullptr &&
+                               WaitForSingleObject(pipe->readEvent(), 0) == WAIT_OBJECT_0;
+      HANDLE process = static_cast<WinChild&>(*inner_).process();
+      const bool ended = process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      const bool message = HIWORD(GetQueueStatus(QS_ALLINPUT)) != 0;
+      if (!outputReady && !ended && !message) ++owner_.wokeForNothing;
+    }
+
+   private:
+    WatchedProcesses& owner_;
+    std::unique_ptr<ChildProcess> inner_;
+  };
+
+  WinProcessSystem inner_;
+};
+
+struct WatchedCapture : ::testing::Test {
+  testing::FakeUi ui;
+  WatchedProcesses processes;
+  Capture capture{ui, processes};
+};
+
+double qpcMilliseconds(long long ticks) {
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+TEST_F(WatchedCapture, ALineEvery200MsWakesTheCaptureOnlyForItsOutput) {
+  const std::string ping = fixturePing();
+  ASSERT_FALSE(ping.empty()) << "fixtures\\ping.exe not found";
+  const Environment interval("KESTROVA_PING_INTERVAL_MS", "200");
+  const Environment stamp("KESTROVA_PING_STAMP", "1");
+
+  // Each reply line's delay from the stand-in's stamp (taken just before it wrote the line)
+  // to the end of the pass that appended it.
+  std::vector<double> delays;
+  std::string box;
+  const auto deadline = Clock::now() + std::chrono::seconds(30);
+  ui.onProcessEvents = [&] {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const std::string text = ui.state(Ctl::编辑框).text;
+    for (auto end = text.find("\r\n", box.size()); end != std::string::npos;
+         end = text.find("\r\n", box.size())) {
+      const std::string line = text.substr(box.size(), end - box.size());
+      box = text.substr(0, end + 2);
+      const auto at = line.find(" qpc=");
+      if (at != std::string::npos) {
+        delays.push_back(qpcMilliseconds(now.QuadPart - std::stoll(line.substr(at + 5))));
+      }
+    }
+    // Ten lines, two seconds; then the ping is stopped as Stop does it.
+    if (delays.size() >= 10 || Clock::now() > deadline) {
+      capture.run("", false, Ctl::编辑框);
+      capture.endRunningChildren();
+    }
+  };
+  capture.run(ping + " 127.0.0.1 -t", true, Ctl::编辑框);
+
+  ASSERT_EQ(delays.size(), 10u) << ui.state(Ctl::编辑框).text;
+  std::string figures;
+  for (const double d : delays) figures += std::to_string(d).substr(0, 5) + " ";
+  // Every wake-up had a reason: output, the child's end or a message. A wait with a timeout
+  // of 10 ms would wake about 180 times for nothing in these two seconds.
+  EXPECT_LE(processes.wokeForNothing, 2) << "of " << processes.waits << " waits";
+  EXPECT_LE(processes.waits, 25) << "for 10 lines";
+  // A line is in the box as soon as it is written (a few ms here; the bound leaves room for
+  // a loaded machine, and is far below the 200 ms between lines).
+  EXPECT_LE(*std::max_element(delays.begin(), delays.end()), 100.0) << "delays ms: " << figures;
+  std::printf("waits %d, for nothing %d; delays ms: %s\n", processes.waits,
+              processes.wokeForNothing, figures.c_str());
+}
+
+TEST_F(WatchedCapture, APipeNameThatIsTakenLeavesAPipeWithoutEnds) {
+  const std::string name =
+      "\\\\.\\pipe\\kestrova-test-taken-" + std::to_string(GetCurrentProcessId());
+  WinPipe first(name);
+  ASSERT_NE(first.writeEnd(), nullptr);
+  // Every capture's pipe has a name of its own.
+  WinPipe fresh1;
+  WinPipe fresh2;
+  EXPECT_NE(fresh1.writeEnd(), nullptr);
+  EXPECT_NE(fresh2.writeEnd(), nullptr);
+
+  processes.makePipe = [&] { return std::make_unique<WinPipe>(name); };
+  capture.run("echo lost", true, Ctl::编辑框);
+  // The child ran with nowhere to write; the capture waited for its end and read nothing.
+  EXPECT_EQ(ui.state(Ctl::编辑框).text, "");
+  EXPECT_EQ(processes.wokeForNothing, 0);
+  EXPECT_EQ(capture.running(), 0u);
+}
 
 }  // namespace
 }  // namespace kestrova::win

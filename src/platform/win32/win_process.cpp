@@ -1,5 +1,7 @@
 #include "platform/win32/win_process.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/process_tree.h"
@@ -47,33 +49,129 @@ bool ownJobAllowsBreakaway() {
   return (limits.BasicLimitInformation.LimitFlags & JOB_OBJECT_LIMIT_BREAKAWAY_OK) != 0;
 }
 
+using CancelIoExFn = BOOL(WINAPI*)(HANDLE, LPOVERLAPPED);
+
+// Cancels the read under way on `h`. CancelIoEx first appeared in Windows Vista; CancelIo,
+// which cancels what the calling thread started, does the same here: the capture's thread
+// is the only one that reads.
+void cancelRead(HANDLE h, OVERLAPPED* read) {
+  static const auto cancelIoEx = [] {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    if (kernel == nullptr) return CancelIoExFn{};
+    return reinterpret_cast<CancelIoExFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "CancelIoEx")));
+  }();
+  if (cancelIoEx != nullptr) {
+    cancelIoEx(h, read);
+  } else {
+    CancelIo(h);
+  }
+}
+
+// Unique to this process and this pipe.
+std::string freshPipeName() {
+  static std::uint32_t made = 0;
+  return "\\\\.\\pipe\\kestrova-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++made);
+}
+
+// The size that CreatePipe gives a pipe when asked for the default.
+constexpr DWORD kPipeBufferSize = 4096;
+
 }  // namespace
 
-WinPipe::WinPipe() {
+WinPipe::WinPipe() : WinPipe(freshPipeName()) {}
+
+WinPipe::WinPipe(const std::string& name) {
+  // One instance, and only if the name is not taken already: nobody else can be at the
+  // other end.
+  HANDLE r = CreateNamedPipeA(
+      name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+      PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT, 1, kPipeBufferSize, kPipeBufferSize, 0,
+      nullptr);
+  if (r == INVALID_HANDLE_VALUE) return;
+  UniqueHandle readEnd(r);
   SECURITY_ATTRIBUTES sa{};
   sa.nLength = sizeof sa;
   sa.lpSecurityDescriptor = nullptr;
   sa.bInheritHandle = TRUE;
-  HANDLE r = nullptr;
-  HANDLE w = nullptr;
-  if (CreatePipe(&r, &w, &sa, 0)) {
-    read_.reset(r);
-    write_.reset(w);
+  HANDLE w = CreateFileA(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, &sa, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (w == INVALID_HANDLE_VALUE) return;
+  UniqueHandle writeEnd(w);
+  UniqueHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+  if (!event) return;
+  read_ = std::move(readEnd);
+  write_ = std::move(writeEnd);
+  event_ = std::move(event);
+}
+
+void WinPipe::closeReadEnd() {
+  if (underWay_) {
+    // The system writes into the buffer and the OVERLAPPED until the read has really ended.
+    cancelRead(read_.get(), &overlapped_);
+    DWORD got = 0;
+    GetOverlappedResult(read_.get(), &overlapped_, &got, TRUE);
+    underWay_ = false;
   }
+  read_.reset();
+}
+
+void WinPipe::startRead(std::uint32_t size) {
+  buffer_.fill(0);
+  overlapped_ = OVERLAPPED{};
+  overlapped_.hEvent = event_.get();
+  if (ReadFile(read_.get(), buffer_.data(), size, nullptr, &overlapped_) ||
+      GetLastError() == ERROR_IO_PENDING) {
+    underWay_ = true;
+  } else {
+    broken_ = true;
+  }
+}
+
+bool WinPipe::finished(DWORD& got) {
+  got = 0;
+  if (GetOverlappedResult(read_.get(), &overlapped_, &got, FALSE)) {
+    underWay_ = false;
+    return true;
+  }
+  if (GetLastError() == ERROR_IO_INCOMPLETE) return false;
+  underWay_ = false;
+  broken_ = true;
+  got = 0;
+  return true;
 }
 
 std::uint32_t WinPipe::bytesAvailable() {
   if (!read_) return 0;
-  DWORD available = 0;
-  if (!PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &available, nullptr)) return 0;
-  return available;
+  DWORD taken = 0;
+  if (underWay_ && HasOverlappedIoCompleted(&overlapped_)) {
+    taken = static_cast<DWORD>(overlapped_.InternalHigh);
+  }
+  DWORD inPipe = 0;
+  if (!PeekNamedPipe(read_.get(), nullptr, 0, nullptr, &inPipe, nullptr)) inPipe = 0;
+  return taken + inPipe;
 }
 
 std::uint32_t WinPipe::read(std::uint8_t* buffer, std::uint32_t size) {
   if (!read_) return 0;
-  DWORD got = 0;
-  if (!ReadFile(read_.get(), buffer, size, &got, nullptr)) return 0;
-  return got;
+  // A read under way was started by an earlier call with the same size.
+  size = std::min<std::uint32_t>(size, static_cast<std::uint32_t>(buffer_.size() - 1));
+  for (;;) {
+    if (!underWay_) {
+      if (broken_) return 0;
+      startRead(size);
+      if (!underWay_) return 0;
+    }
+    DWORD got = 0;
+    if (!finished(got)) return 0;  // its event wakes the capture's wait
+    if (broken_) return 0;
+    // A write of no bytes finishes a read with none: read again.
+    if (got == 0) continue;
+    got = std::min<DWORD>(got, size);
+    std::memcpy(buffer, buffer_.data(), got);
+    return got;
+  }
 }
 
 bool WinChild::exitCode(std::uint32_t& code) {
@@ -84,9 +182,15 @@ bool WinChild::exitCode(std::uint32_t& code) {
   return true;
 }
 
-void WinChild::waitForMessageOrEnd(std::uint32_t milliseconds) {
-  HANDLE h = process_.get();
-  MsgWaitForMultipleObjects(h ? 1 : 0, h ? &h : nullptr, FALSE, milliseconds, QS_ALLINPUT);
+void WinChild::waitForMessageOrEnd(OutputPipe* output) {
+  HANDLE handles[2];
+  DWORD count = 0;
+  if (process_) handles[count++] = process_.get();
+  const auto* pipe = dynamic_cast<WinPipe*>(output);
+  if (pipe != nullptr && pipe->readEvent() != nullptr) handles[count++] = pipe->readEvent();
+  // Also a message that an earlier look at the queue left there wakes it.
+  MsgWaitForMultipleObjectsEx(count, count != 0 ? handles : nullptr, INFINITE, QS_ALLINPUT,
+                              MWMO_INPUTAVAILABLE);
 }
 
 WinChild::~WinChild() {
