@@ -28,7 +28,20 @@ if [ -f "$dir/state" ]; then
   WINEPREFIX=$(sed -n 's/^WINEPREFIX=//p' "$dir/state")
   DISPLAY=$(sed -n 's/^DISPLAY=//p' "$dir/state")
   export WINEPREFIX DISPLAY
-  exec "$WINE" "$@"
+  # The program's output goes through a file, not straight to ctest's pipe: a Wine process
+  # that the program starts in the background (the desktop's explorer.exe, which Wine restarts
+  # from whichever process needs the desktop once the old one has ended) inherits the
+  # program's standard handles, and would hold ctest's pipe open, and the test with it, until
+  # the fixture stops. Ended by ctest (a timeout), it still prints what it has.
+  out=$(mktemp)
+  "$WINE" "$@" </dev/null >"$out" 2>&1 &
+  program=$!
+  trap 'kill "$program" 2>/dev/null; cat "$out"; rm -f "$out"; exit 143' TERM INT
+  wait "$program"
+  rc=$?
+  cat "$out"
+  rm -f "$out"
+  exit $rc
 fi
 
 # Listing mode: no display, a prefix that outlives the run (its creation costs seconds).
