@@ -91,6 +91,12 @@ class StampingUi final : public kestrova::Ui {
   void setVisible(Ctl c, bool shown) override { inner_.setVisible(c, shown); }
   int position(Ctl c) const override { return inner_.position(c); }
   void setPosition(Ctl c, int position) override { inner_.setPosition(c, position); }
+  void setBarColour(kestrova::NativeHandle bar, kestrova::ColourRef colour) override {
+    inner_.setBarColour(bar, colour);
+  }
+  void applyTransparency(kestrova::NativeHandle window, std::uint8_t alpha) override {
+    inner_.applyTransparency(window, alpha);
+  }
   int outerHeight() const override { return inner_.outerHeight(); }
   void setOuterHeight(int height) override { inner_.setOuterHeight(height); }
   void minimise() override { inner_.minimise(); }

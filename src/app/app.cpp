@@ -64,7 +64,7 @@ std::vector<Binding> App::bindings() {
 void App::onCreated() {
   display_.reset();
   writeStartTimeLabel(sys_.ui, sys_.clock);
-  applyTransparency(sys_.ui, sys_.transparency, kInitialAlpha);
+  applyTransparency(sys_.ui, kInitialAlpha);
 }
 
 void App::onSamplingTick() {
@@ -77,7 +77,7 @@ void App::onClockTick() {
 }
 
 void App::onSliderMoved() {
-  transparencyFromSlider(sys_.ui, sys_.transparency);
+  transparencyFromSlider(sys_.ui);
 }
 
 void App::onFoldClicked() {

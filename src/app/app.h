@@ -11,7 +11,6 @@
 #include "monitor/timelabels.h"
 #include "platform/figures.h"
 #include "platform/files.h"
-#include "platform/looks.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "platform/ui.h"
@@ -37,8 +36,6 @@ struct Services {
   IfTableSource& ifTable;
   SystemFigures& figures;
   LocalClock& clock;
-  BarColour& barColour;
-  Transparency& transparency;
   ProcessSystem& processes;
   Files& files;
 };
@@ -48,7 +45,7 @@ class App {
   App(Shell& shell, Services services)
       : shell_(shell),
         sys_(services),
-        display_(sys_.ui, sys_.barColour, sys_.figures),
+        display_(sys_.ui, sys_.figures),
         capture_(sys_.ui, sys_.processes),
         console_(sys_.ui, capture_, sys_.files,
                  [&p = sys_.processes](unsigned char b) { return p.isLeadByte(b); }) {}

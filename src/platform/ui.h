@@ -16,6 +16,9 @@ namespace kestrova {
 // A native window handle as a plain number (an HWND on Windows).
 using NativeHandle = std::uintptr_t;
 
+// A colour as the system stores it: 0x00BBGGRR.
+using ColourRef = std::uint32_t;
+
 enum class Event : std::uint8_t {
   created,            // main window, once, after every control exists, before the first show
   periodic,           // timers
@@ -71,6 +74,12 @@ class Ui {
   // Progress bars (set) and the slider (read).
   virtual int position(Ctl c) const = 0;
   virtual void setPosition(Ctl c, int position) = 0;
+  // Gives the progress bar with this native handle its bar colour. The result is not examined.
+  virtual void setBarColour(NativeHandle bar, ColourRef colour) = 0;
+
+  // Makes the window layered (that extended style alone) with this constant alpha, 255 being
+  // opaque. No colour key. The results are not examined.
+  virtual void applyTransparency(NativeHandle window, std::uint8_t alpha) = 0;
 
   // The main window's outer height, and minimising it.
   virtual int outerHeight() const = 0;

@@ -5,7 +5,6 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/win_figures.h"
 #include "platform/win32/win_files.h"
-#include "platform/win32/win_looks.h"
 #include "platform/win32/win_process.h"
 #include "platform/win32/win_system.h"
 #include "resource_ids.h"
@@ -34,11 +33,9 @@ void runProgram(HINSTANCE instance, ProgramVariant& variant) {
   WinIfTableSource ifTable;
   WinSystemFigures figures;
   WinLocalClock clock;
-  WinBarColour barColour;
-  WinTransparency transparency;
   WinProcessSystem processes;
   WinFiles files;
-  App app(toolkit, Services{variant.ui(toolkit), ifTable, figures, clock, barColour, transparency,
+  App app(toolkit, Services{variant.ui(toolkit), ifTable, figures, clock,
                             variant.processes(processes), files});
   variant.starting(toolkit);
   app.startUp();

@@ -493,8 +493,7 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
       }
       break;
     case PBM_SETPOS:
-    case PBM_SETBARCOLOR:
-      if (kind == Kind::progressBar) return onBarMessage(c, h, m, w, l);
+      if (kind == Kind::progressBar) return onBarPosition(c, h, w, l);
       break;
     case WM_LBUTTONDBLCLK:
       // An owner-drawn button would take the second press of a quick double click as a mere
@@ -509,20 +508,10 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   return CallWindowProcW(original, h, m, w, l);
 }
 
-LRESULT Toolkit::onBarMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
+LRESULT Toolkit::onBarPosition(Ctl c, HWND h, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  if (m == PBM_SETBARCOLOR) {
-    // The colour goes to every bar on every tick; a bar repaints only when it really changes.
-    const auto colour = static_cast<COLORREF>(l);
-    const COLORREF previous = barColours_[index(c)];
-    if (previous == colour) return static_cast<LRESULT>(previous);
-    barColours_[index(c)] = colour;
-    CallWindowProcW(original, h, m, w, l);
-    if (painter_ != nullptr) painter_->changed(c, h);
-    return static_cast<LRESULT>(previous);
-  }
   const LRESULT before = CallWindowProcW(original, h, PBM_GETPOS, 0, 0);
-  const LRESULT r = CallWindowProcW(original, h, m, w, l);
+  const LRESULT r = CallWindowProcW(original, h, PBM_SETPOS, w, l);
   if (painter_ != nullptr && CallWindowProcW(original, h, PBM_GETPOS, 0, 0) != before) {
     painter_->changed(c, h);
   }
@@ -583,6 +572,27 @@ void Toolkit::setPosition(Ctl c, int position) {
   // First into 0..32767, then the bar keeps it within its own range.
   const int p = std::clamp(position, 0, 32767);
   SendMessageW(hwnds_[index(c)], PBM_SETPOS, static_cast<WPARAM>(p), 0);
+}
+
+void Toolkit::setBarColour(NativeHandle bar, ColourRef colour) {
+  HWND h = reinterpret_cast<HWND>(bar);
+  const Ctl c = controlOf(h);
+  if (c == Ctl::主窗口 || layoutOf(c).kind != Kind::progressBar) {
+    SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
+    return;
+  }
+  // The colour comes for every bar on every tick; a bar repaints only when it really changes.
+  if (barColours_[index(c)] == colour) return;
+  barColours_[index(c)] = colour;
+  SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
+  if (painter_ != nullptr) painter_->changed(c, h);
+}
+
+void Toolkit::applyTransparency(NativeHandle window, std::uint8_t alpha) {
+  HWND h = reinterpret_cast<HWND>(window);
+  // Written as the whole extended style, not added to it.
+  SetWindowLongA(h, GWL_EXSTYLE, WS_EX_LAYERED);
+  SetLayeredWindowAttributes(h, 0, alpha, LWA_ALPHA);
 }
 
 int Toolkit::outerHeight() const {

@@ -74,6 +74,8 @@ class Toolkit final : public Ui, public Shell {
   void setVisible(Ctl c, bool shown) override;
   int position(Ctl c) const override;
   void setPosition(Ctl c, int position) override;
+  void setBarColour(NativeHandle bar, ColourRef colour) override;
+  void applyTransparency(NativeHandle window, std::uint8_t alpha) override;
   int outerHeight() const override;
   void setOuterHeight(int height) override;
   void minimise() override;
@@ -88,7 +90,7 @@ class Toolkit final : public Ui, public Shell {
 
   LRESULT onMainMessage(HWND, UINT, WPARAM, LPARAM);
   LRESULT onControlMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
-  LRESULT onBarMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
+  LRESULT onBarPosition(Ctl, HWND, WPARAM, LPARAM);
   // Messages that a container (the main window or a group box) gets about its children.
   bool onChildNotification(UINT, WPARAM, LPARAM, LRESULT& result);
 
