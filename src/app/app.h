@@ -60,7 +60,6 @@ class App {
 
   const InterfaceTable& table() const { return table_; }
   const TrafficDisplay& display() const { return display_; }
-  const Capture& capture() const { return capture_; }
 
   // Handlers.
   void onCreated();
@@ -72,12 +71,6 @@ class App {
   void onMinimiseClicked();
   void onPanelHideClicked();
   void onCloseClicked();
-  void onRunClicked();
-  void onStopClicked();
-  void onClearClicked();
-  void onSaveClicked();
-  void onHostKey(int key);
-  void onHostLeftButton();
 
  private:
   Shell& shell_;

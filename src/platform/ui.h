@@ -28,16 +28,8 @@ enum class Event : std::uint8_t {
   leftButtonPressed,  // left-button-down taken from the queue
 };
 
-// Bits of EventArgs::shiftState.
-inline constexpr int kCtrlBit = 1;
-inline constexpr int kShiftBit = 2;
-inline constexpr int kAltBit = 4;
-
 struct EventArgs {
   int key = 0;  // virtual-key code (keyPressed)
-  int x = 0;    // within the control (leftButtonPressed)
-  int y = 0;
-  int shiftState = 0;
 };
 
 // A handler's result: false withholds the key or press from the control; no value or true

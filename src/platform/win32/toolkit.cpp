@@ -114,14 +114,6 @@ void disableTheme(HWND h) {
   if (fn != nullptr) fn(h, L" ", L" ");  // names of no theme
 }
 
-int shiftStateNow() {
-  int bits = 0;
-  if (GetKeyState(VK_CONTROL) < 0) bits |= kCtrlBit;
-  if (GetKeyState(VK_SHIFT) < 0) bits |= kShiftBit;
-  if (GetKeyState(VK_MENU) < 0) bits |= kAltBit;
-  return bits;
-}
-
 Toolkit* fromWindow(HWND h) {
   return reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }
@@ -236,8 +228,7 @@ void Toolkit::processPendingEvents() {
     if (msg.message == WM_QUIT) {
       // The quit request stays for the message loop.
       quitPending_ = true;
-      quitCode_ = static_cast<int>(msg.wParam);
-      PostQuitMessage(quitCode_);
+      PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
     dispatch(msg);
@@ -292,7 +283,6 @@ bool Toolkit::preTranslate(MSG& msg) {
       if (!isMain && hasBinding(c, Event::keyPressed)) {
         EventArgs a;
         a.key = static_cast<int>(msg.wParam);
-        a.shiftState = shiftStateNow();
         if (raise(c, Event::keyPressed, a) == std::optional<bool>(false)) return true;
       }
       if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) return moveFocusByTab();
@@ -306,29 +296,19 @@ bool Toolkit::preTranslate(MSG& msg) {
         return true;
       }
       // The second press of a double click comes as WM_LBUTTONDBLCLK: a press all the same.
-      if (hasBinding(c, Event::leftButtonPressed)) {
-        EventArgs a;
-        a.x = GET_X_LPARAM(msg.lParam);
-        a.y = GET_Y_LPARAM(msg.lParam);
-        if (msg.wParam & MK_CONTROL) a.shiftState |= kCtrlBit;
-        if (msg.wParam & MK_SHIFT) a.shiftState |= kShiftBit;
-        if (GetKeyState(VK_MENU) < 0) a.shiftState |= kAltBit;
-        return raise(c, Event::leftButtonPressed, a) == std::optional<bool>(false);
-      }
-      return false;
+      return raise(c, Event::leftButtonPressed) == std::optional<bool>(false);
     default:
       return false;
   }
 }
 
 bool Toolkit::moveFocusByTab() {
-  const int shift = shiftStateNow();
   // Ctrl+Tab and Alt+Tab are not ours; the control or the system gets them.
-  if ((shift & (kCtrlBit | kAltBit)) != 0) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   const Ctl focused = controlOf(GetFocus());
   const std::optional<Ctl> from =
       focused == Ctl::主窗口 ? std::nullopt : std::optional<Ctl>(focused);
-  const std::optional<Ctl> next = nextTabStop(from, (shift & kShiftBit) != 0, [this](Ctl c) {
+  const std::optional<Ctl> next = nextTabStop(from, GetKeyState(VK_SHIFT) < 0, [this](Ctl c) {
     HWND h = hwnds_[index(c)];
     return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
   });
@@ -398,18 +378,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
       const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
       const Ctl c = controlOf(dis->hwndItem);
       if (c == Ctl::主窗口) return false;
-      if (painter_ != nullptr && painter_->drawItem(c, *dis)) {
-        result = TRUE;
-        return true;
-      }
-      // Until a painter draws them: black, with the caption in white.
-      FillRect(dis->hDC, &dis->rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      RECT r = dis->rcItem;
-      std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(dis->hwndItem)), L'\0');
-      GetWindowTextW(dis->hwndItem, caption.data(), static_cast<int>(caption.size() + 1));
-      SetBkMode(dis->hDC, TRANSPARENT);
-      SetTextColor(dis->hDC, RGB(255, 255, 255));
-      DrawTextW(dis->hDC, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      if (painter_ == nullptr || !painter_->drawItem(c, *dis)) return false;
       result = TRUE;
       return true;
     }

@@ -82,8 +82,6 @@ class Toolkit final : public Ui, public Shell {
   void processPendingEvents() override;
   bool quitPending() const override { return quitPending_; }
 
-  HWND hwnd(Ctl c) const { return hwnds_[index(c)]; }
-
  private:
   static LRESULT CALLBACK mainProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK controlProc(HWND, UINT, WPARAM, LPARAM);
@@ -116,7 +114,6 @@ class Toolkit final : public Ui, public Shell {
   HICON smallIcon_ = nullptr;
   Painter* painter_ = nullptr;
   bool quitPending_ = false;
-  int quitCode_ = 0;
 };
 
 }  // namespace kestrova::win
