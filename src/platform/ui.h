@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/layout.h"
+#include "platform/controls.h"
 
 namespace kestrova {
 

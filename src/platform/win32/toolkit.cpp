@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "app/layout.h"
 #include "platform/win32/text.h"
 
 namespace kestrova::win {

@@ -8,7 +8,7 @@
 #include <functional>
 #include <vector>
 
-#include "app/app.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
 
