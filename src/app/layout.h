@@ -14,69 +14,11 @@
 
 namespace kestrova {
 
-enum class Kind : std::uint8_t {
-  label,
-  transparentLabel,
-  groupBox,
-  editBox,
-  progressBar,
-  sliderBar,
-  timer,
-  pictureButton,
-  superButton,
-  tabControl,
-  commonDialog,
-};
-
-// Kinds that exist as windows (timers and the common dialog do not).
-constexpr bool isWindowed(Kind k) {
-  return k != Kind::timer && k != Kind::commonDialog;
-}
-
-// Kinds on which a left-button press moves the main window instead of reaching the control.
-constexpr bool dragsWindow(Kind k) {
-  return k == Kind::label || k == Kind::groupBox || k == Kind::progressBar;
-}
-
-struct ControlSpec {
-  Ctl id;
-  std::string_view name;  // the layout name, UTF-8
-  Kind kind;
-  Ctl parent;  // 主窗口 or a group box
-  int left, top, width, height;
-  bool visible;
-  bool enabled;
-  std::string_view text;  // UTF-8
-};
-
-struct WindowSpec {
-  std::string_view title;
-  int width, height;
-};
-
-struct EditBoxSpec {
-  Ctl id;
-  bool multiLine;  // multi-line with vertical scroll bar and wrapping; else one line
-  int maxLength;   // 0: the system's largest limit
-};
-
-struct RangeSpec {
-  Ctl id;
-  int minimum, maximum, initial;
-};
-
-struct SliderSpec {
-  Ctl id;
-  int minimum, maximum, initial, pageSize, lineSize;
-};
-
-struct TimerSpec {
-  Ctl id;
-  unsigned intervalMs;
-};
-
 inline constexpr int kUnfoldedHeight = 580;
 inline constexpr int kFoldedHeight = 24;
+
+// The tables below, as the toolkit takes them.
+const LayoutTables& layoutTables();
 
 const WindowSpec& mainWindowSpec();
 std::span<const ControlSpec> controls();  // in the order of Ctl

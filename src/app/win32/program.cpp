@@ -1,6 +1,7 @@
 #include "app/win32/program.h"
 
 #include "app/app.h"
+#include "app/layout.h"
 #include "app/win32/painter.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win_figures.h"
@@ -26,7 +27,7 @@ void runProgram(HINSTANCE instance, ProgramVariant& variant) {
   UniqueIcon smallIcon(loadIcon(instance, SM_CXSMICON));
   LookPainter painter(instance);
 
-  Toolkit toolkit(instance);
+  Toolkit toolkit(instance, layoutTables());
   toolkit.setPainter(&painter);
   toolkit.setIcons(largeIcon.get(), smallIcon.get());
 

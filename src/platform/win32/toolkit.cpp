@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/layout.h"
 #include "platform/win32/text.h"
 
 namespace kestrova::win {
@@ -42,21 +41,21 @@ const wchar_t* className(Kind k) {
   return L"";
 }
 
-const EditBoxSpec* editSpec(Ctl c) {
-  for (const auto& e : editBoxes()) {
+const EditBoxSpec* editSpec(const LayoutTables& t, Ctl c) {
+  for (const auto& e : t.editBoxes) {
     if (e.id == c) return &e;
   }
   return nullptr;
 }
 
-const RangeSpec* rangeSpec(Ctl c) {
-  for (const auto& r : progressBars()) {
+const RangeSpec* rangeSpec(const LayoutTables& t, Ctl c) {
+  for (const auto& r : t.progressBars) {
     if (r.id == c) return &r;
   }
   return nullptr;
 }
 
-DWORD styleOf(const ControlSpec& s) {
+DWORD styleOf(const LayoutTables& t, const ControlSpec& s) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
   if (s.visible) style |= WS_VISIBLE;
   if (!s.enabled) style |= WS_DISABLED;
@@ -77,7 +76,7 @@ DWORD styleOf(const ControlSpec& s) {
       style |= BS_OWNERDRAW | (s.kind == Kind::superButton ? WS_TABSTOP : 0);
       break;
     case Kind::editBox: {
-      const EditBoxSpec* e = editSpec(s.id);
+      const EditBoxSpec* e = editSpec(t, s.id);
       if (e != nullptr && e->multiLine) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER;
       } else {
@@ -121,7 +120,8 @@ Toolkit* fromWindow(HWND h) {
 
 }  // namespace
 
-Toolkit::Toolkit(HINSTANCE instance) : instance_(instance) {
+Toolkit::Toolkit(HINSTANCE instance, const LayoutTables& layout)
+    : instance_(instance), layout_(layout) {
   barColours_.fill(CLR_DEFAULT);
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof(icc);
@@ -147,7 +147,7 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
   wc.hIconSm = smallIcon_;
   RegisterClassExW(&wc);
 
-  const WindowSpec& w = mainWindowSpec();
+  const WindowSpec& w = layout_.window;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - w.width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - w.height) / 2;
   HWND main = CreateWindowExW(0, kMainClass, toWide(w.title).c_str(),
@@ -160,16 +160,16 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
     SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
   // Each parent's children in stacking order, front first: a new child goes to the back.
-  for (Ctl parent : containers()) {
+  for (Ctl parent : layout_.containers) {
     HWND previous = HWND_TOP;
-    for (Ctl c : stacking(parent)) {
+    for (Ctl c : layout_.stacking(parent)) {
       createControl(c);
       SetWindowPos(hwnds_[index(c)], previous, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
       previous = hwnds_[index(c)];
     }
   }
-  for (const auto& t : timers())
+  for (const auto& t : layout_.timers)
     SetTimer(main, static_cast<UINT_PTR>(controlId(t.id)), t.intervalMs, nullptr);
 
   raise(Ctl::主窗口, Event::created);
@@ -178,12 +178,12 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
 }
 
 void Toolkit::createControl(Ctl c) {
-  const ControlSpec& s = layoutOf(c);
+  const ControlSpec& s = spec(c);
   HWND parent = hwnds_[index(s.parent)];
   const std::wstring text = s.kind == Kind::tabControl ? std::wstring() : toWide(s.text);
   HWND h = CreateWindowExW(
-      0, className(s.kind), text.c_str(), styleOf(s), s.left, s.top, s.width, s.height, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(c))), instance_, nullptr);
+      0, className(s.kind), text.c_str(), styleOf(layout_, s), s.left, s.top, s.width, s.height,
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(c))), instance_, nullptr);
   hwnds_[index(c)] = h;
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   disableTheme(h);
@@ -194,13 +194,13 @@ void Toolkit::createControl(Ctl c) {
       SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
       break;
     case Kind::progressBar:
-      if (const RangeSpec* r = rangeSpec(c)) {
+      if (const RangeSpec* r = rangeSpec(layout_, c)) {
         SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(r->minimum), r->maximum);
         SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(r->initial), 0);
       }
       break;
     case Kind::sliderBar: {
-      const SliderSpec& sl = slider();
+      const SliderSpec& sl = layout_.slider;
       SendMessageW(h, TBM_SETRANGE, FALSE, MAKELPARAM(sl.minimum, sl.maximum));
       SendMessageW(h, TBM_SETPAGESIZE, 0, sl.pageSize);
       SendMessageW(h, TBM_SETLINESIZE, 0, sl.lineSize);
@@ -290,7 +290,7 @@ bool Toolkit::preTranslate(MSG& msg) {
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (isMain || dragsWindow(layoutOf(c).kind)) {
+      if (isMain || dragsWindow(spec(c).kind)) {
         // Moves the window exactly as a press on a title bar would; the control gets nothing.
         ReleaseCapture();
         SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
@@ -309,10 +309,11 @@ bool Toolkit::moveFocusByTab() {
   const Ctl focused = controlOf(GetFocus());
   const std::optional<Ctl> from =
       focused == Ctl::主窗口 ? std::nullopt : std::optional<Ctl>(focused);
-  const std::optional<Ctl> next = nextTabStop(from, GetKeyState(VK_SHIFT) < 0, [this](Ctl c) {
-    HWND h = hwnds_[index(c)];
-    return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
-  });
+  const std::optional<Ctl> next =
+      layout_.nextTabStop(from, GetKeyState(VK_SHIFT) < 0, [this](Ctl c) {
+        HWND h = hwnds_[index(c)];
+        return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
+      });
   if (next) SetFocus(hwnds_[index(*next)]);
   // Taken here in every case: a multi-line edit box would type a tab character.
   return true;
@@ -345,7 +346,7 @@ LRESULT Toolkit::onMainMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_DESTROY:
-      for (const auto& t : timers()) KillTimer(h, static_cast<UINT_PTR>(controlId(t.id)));
+      for (const auto& t : layout_.timers) KillTimer(h, static_cast<UINT_PTR>(controlId(t.id)));
       hwnds_[index(Ctl::主窗口)] = nullptr;
       quitPending_ = true;
       PostQuitMessage(0);
@@ -360,7 +361,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_COMMAND: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
       if (c == Ctl::主窗口) return false;
-      const Kind k = layoutOf(c).kind;
+      const Kind k = spec(c).kind;
       if ((k == Kind::superButton || k == Kind::pictureButton) && HIWORD(w) == BN_CLICKED) {
         raise(c, Event::clicked);
       }
@@ -369,7 +370,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     }
     case WM_HSCROLL: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
-      if (c != Ctl::滑块条1) return false;
+      if (c != layout_.slider.id) return false;
       // Every notification but the one that closes a drag or a key press.
       if (LOWORD(w) != TB_ENDTRACK) raise(c, Event::positionChanged);
       result = 0;
@@ -407,7 +408,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
 
 LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  const Kind kind = layoutOf(c).kind;
+  const Kind kind = spec(c).kind;
   if (kind == Kind::groupBox) {
     LRESULT result = 0;
     if (onChildNotification(m, w, l, result)) return result;
@@ -534,7 +535,8 @@ void Toolkit::setVisible(Ctl c, bool shown) {
 }
 
 int Toolkit::position(Ctl c) const {
-  if (c == Ctl::滑块条1) return static_cast<int>(SendMessageW(hwnds_[index(c)], TBM_GETPOS, 0, 0));
+  if (c == layout_.slider.id)
+    return static_cast<int>(SendMessageW(hwnds_[index(c)], TBM_GETPOS, 0, 0));
   return static_cast<int>(SendMessageW(hwnds_[index(c)], PBM_GETPOS, 0, 0));
 }
 
@@ -547,7 +549,7 @@ void Toolkit::setPosition(Ctl c, int position) {
 void Toolkit::setBarColour(NativeHandle bar, ColourRef colour) {
   HWND h = reinterpret_cast<HWND>(bar);
   const Ctl c = controlOf(h);
-  if (c == Ctl::主窗口 || layoutOf(c).kind != Kind::progressBar) {
+  if (c == Ctl::主窗口 || spec(c).kind != Kind::progressBar) {
     SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
     return;
   }

@@ -1,5 +1,6 @@
 // The windowing toolkit over user32/comctl32: creates the main window and its controls from
-// the layout table, addresses them by layout name, routes their events to the bound handlers.
+// the layout tables it is given, addresses them by layout name, routes their events to the bound
+// handlers.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 #include <functional>
 #include <vector>
 
+#include "platform/controls.h"
 #include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
@@ -46,7 +48,7 @@ struct Painter {
 
 class Toolkit final : public Ui, public Shell {
  public:
-  explicit Toolkit(HINSTANCE instance);
+  Toolkit(HINSTANCE instance, const LayoutTables& layout);
   Toolkit(const Toolkit&) = delete;
   Toolkit& operator=(const Toolkit&) = delete;
   ~Toolkit() override;
@@ -102,8 +104,10 @@ class Toolkit final : public Ui, public Shell {
   bool moveFocusByTab();
   void dispatch(MSG& msg);
   Ctl controlOf(HWND h) const;
+  const ControlSpec& spec(Ctl c) const { return layout_.controls[index(c)]; }
 
   HINSTANCE instance_;
+  const LayoutTables& layout_;
   std::array<HWND, kControlCount + 1> hwnds_{};
   std::array<WNDPROC, kControlCount> originalProcs_{};
   std::array<bool, kControlCount> hovering_{};
