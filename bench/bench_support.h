@@ -104,7 +104,7 @@ class NoProcesses : public ProcessSystem {
 
 class NoFiles : public Files {
  public:
-  std::string executableDirectory() override { return {}; }
+  std::string executablePath() override { return {}; }
   bool writeWholeFile(const std::string&, std::string_view) override { return false; }
 };
 

@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "app/win32/program.h"
+#include "console/console.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/toolkit.h"
 #include "platform/win32/win_files.h"
@@ -64,10 +65,13 @@ class StampingUi final : public kestrova::Ui {
  public:
   explicit StampingUi(kestrova::win::Toolkit& inner)
       : inner_(inner),
-        log_(
-            CreateFileA((kestrova::win::WinFiles().executableDirectory() + "\\latency.txt").c_str(),
-                        GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        log_(CreateFileA(
+            (kestrova::directoryOf(kestrova::win::WinFiles().executablePath(),
+                                   [](unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }) +
+             "\\latency.txt")
+                .c_str(),
+            GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL, nullptr)) {
     QueryPerformanceFrequency(&frequency_);
   }
 
