@@ -25,6 +25,8 @@ class QuietUi : public Ui {
   void setVisible(Ctl c, bool shown) override { shown_[index(c)] = shown; }
   int position(Ctl c) const override { return positions_[index(c)]; }
   void setPosition(Ctl c, int p) override { positions_[index(c)] = p; }
+  void setBarColour(NativeHandle, ColourRef) override {}
+  void applyTransparency(NativeHandle, std::uint8_t) override {}
   int outerHeight() const override { return height_; }
   void setOuterHeight(int h) override { height_ = h; }
   void minimise() override {}
@@ -88,16 +90,6 @@ class FixedClock : public LocalClock {
   LocalTime now() override { return {2011, 3, 4, 9, 5, 7}; }
 };
 
-class NoColour : public BarColour {
- public:
-  void set(NativeHandle, ColourRef) override {}
-};
-
-class NoTransparency : public Transparency {
- public:
-  void apply(NativeHandle, std::uint8_t) override {}
-};
-
 // The console is idle in the benchmarks: nothing is ever started or saved.
 class NoProcesses : public ProcessSystem {
  public:
@@ -112,7 +104,7 @@ class NoProcesses : public ProcessSystem {
 
 class NoFiles : public Files {
  public:
-  std::string executableDirectory() override { return {}; }
+  std::string executablePath() override { return {}; }
   bool writeWholeFile(const std::string&, std::string_view) override { return false; }
 };
 
@@ -130,12 +122,10 @@ struct BenchApp {
   SixteenRows rows;
   SteadyFigures figures;
   FixedClock clock;
-  NoColour colour;
-  NoTransparency transparency;
   NoProcesses processes;
   NoFiles files;
   NoShell shell;
-  App app{shell, Services{ui, rows, figures, clock, colour, transparency, processes, files}};
+  App app{shell, Services{ui, rows, figures, clock, processes, files}};
 
   BenchApp() { app.onCreated(); }
 };

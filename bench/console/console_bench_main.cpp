@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include "app/win32/program.h"
+#include "console/console.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/toolkit.h"
 #include "platform/win32/win_files.h"
@@ -65,10 +66,13 @@ class StampingUi final : public kestrova::Ui {
  public:
   explicit StampingUi(kestrova::win::Toolkit& inner)
       : inner_(inner),
-        log_(
-            CreateFileA((kestrova::win::WinFiles().executableDirectory() + "\\latency.txt").c_str(),
-                        GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr)) {
+        log_(CreateFileA(
+            (kestrova::directoryOf(kestrova::win::WinFiles().executablePath(),
+                                   [](unsigned char b) { return IsDBCSLeadByte(b) != FALSE; }) +
+             "\\latency.txt")
+                .c_str(),
+            GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+            FILE_ATTRIBUTE_NORMAL, nullptr)) {
     QueryPerformanceFrequency(&frequency_);
   }
 
@@ -92,6 +96,12 @@ class StampingUi final : public kestrova::Ui {
   void setVisible(Ctl c, bool shown) override { inner_.setVisible(c, shown); }
   int position(Ctl c) const override { return inner_.position(c); }
   void setPosition(Ctl c, int position) override { inner_.setPosition(c, position); }
+  void setBarColour(kestrova::NativeHandle bar, kestrova::ColourRef colour) override {
+    inner_.setBarColour(bar, colour);
+  }
+  void applyTransparency(kestrova::NativeHandle window, std::uint8_t alpha) override {
+    inner_.applyTransparency(window, alpha);
+  }
   int outerHeight() const override { return inner_.outerHeight(); }
   void setOuterHeight(int height) override { inner_.setOuterHeight(height); }
   void minimise() override { inner_.minimise(); }

@@ -48,15 +48,16 @@ std::vector<Binding> App::bindings() {
   b.push_back({Ctl::图形按钮5, Event::clicked, plain([this] { onMinimiseClicked(); })});
   b.push_back({Ctl::超级按钮3, Event::clicked, plain([this] { onPanelHideClicked(); })});
   b.push_back({Ctl::图形按钮3, Event::clicked, plain([this] { onCloseClicked(); })});
-  b.push_back({Ctl::超级按钮1, Event::clicked, plain([this] { onRunClicked(); })});
-  b.push_back({Ctl::超级按钮2, Event::clicked, plain([this] { onStopClicked(); })});
-  b.push_back({Ctl::超级按钮4, Event::clicked, plain([this] { onClearClicked(); })});
-  b.push_back({Ctl::超级按钮5, Event::clicked, plain([this] { onSaveClicked(); })});
+  b.push_back({Ctl::超级按钮1, Event::clicked, plain([this] { console_.onRunClicked(); })});
+  b.push_back({Ctl::超级按钮2, Event::clicked, plain([this] { console_.onStopClicked(); })});
+  b.push_back({Ctl::超级按钮4, Event::clicked, plain([this] { console_.onClearClicked(); })});
+  b.push_back({Ctl::超级按钮5, Event::clicked, plain([this] { console_.onSaveClicked(); })});
   b.push_back({Ctl::编辑框1, Event::keyPressed, [this](const EventArgs& a) -> std::optional<bool> {
-                 onHostKey(a.key);
+                 console_.onHostKey(a.key);
                  return std::nullopt;
                }});
-  b.push_back({Ctl::编辑框1, Event::leftButtonPressed, plain([this] { onHostLeftButton(); })});
+  b.push_back(
+      {Ctl::编辑框1, Event::leftButtonPressed, plain([this] { console_.onHostLeftButton(); })});
   return b;
 }
 
@@ -64,7 +65,7 @@ std::vector<Binding> App::bindings() {
 void App::onCreated() {
   display_.reset();
   writeStartTimeLabel(sys_.ui, sys_.clock);
-  applyTransparency(sys_.ui, sys_.transparency, kInitialAlpha);
+  applyTransparency(sys_.ui, kInitialAlpha);
 }
 
 void App::onSamplingTick() {
@@ -77,7 +78,7 @@ void App::onClockTick() {
 }
 
 void App::onSliderMoved() {
-  transparencyFromSlider(sys_.ui, sys_.transparency);
+  transparencyFromSlider(sys_.ui);
 }
 
 void App::onFoldClicked() {
@@ -101,25 +102,6 @@ void App::onCloseClicked() {
   // ended first, also where no job object would end them with the process.
   capture_.endRunningChildren();
   normalEnd(0);
-}
-
-void App::onRunClicked() {
-  console_.onRunClicked();
-}
-void App::onStopClicked() {
-  console_.onStopClicked();
-}
-void App::onClearClicked() {
-  console_.onClearClicked();
-}
-void App::onSaveClicked() {
-  console_.onSaveClicked();
-}
-void App::onHostKey(int key) {
-  console_.onHostKey(key);
-}
-void App::onHostLeftButton() {
-  console_.onHostLeftButton();
 }
 
 }  // namespace kestrova

@@ -11,25 +11,12 @@
 #include "monitor/timelabels.h"
 #include "platform/figures.h"
 #include "platform/files.h"
-#include "platform/looks.h"
 #include "platform/process.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 #include "platform/ui.h"
 
 namespace kestrova {
-
-// What start-up and the normal end need of the windowing system.
-class Shell {
- public:
-  virtual ~Shell() = default;
-  // Creates the main window and every control from the layout with these bindings, raises
-  // the created event, then shows the window.
-  virtual void createMainWindow(std::vector<Binding> bindings) = 0;
-  // Runs the message loop until it takes the quit message.
-  virtual void runMessageLoop() = 0;
-  virtual void destroyWindows() = 0;
-  [[noreturn]] virtual void exitProcess(int code) = 0;
-};
 
 // The system services the handlers call.
 struct Services {
@@ -37,8 +24,6 @@ struct Services {
   IfTableSource& ifTable;
   SystemFigures& figures;
   LocalClock& clock;
-  BarColour& barColour;
-  Transparency& transparency;
   ProcessSystem& processes;
   Files& files;
 };
@@ -48,7 +33,7 @@ class App {
   App(Shell& shell, Services services)
       : shell_(shell),
         sys_(services),
-        display_(sys_.ui, sys_.barColour, sys_.figures),
+        display_(sys_.ui, sys_.figures),
         capture_(sys_.ui, sys_.processes),
         console_(sys_.ui, capture_, sys_.files,
                  [&p = sys_.processes](unsigned char b) { return p.isLeadByte(b); }) {}
@@ -63,7 +48,6 @@ class App {
 
   const InterfaceTable& table() const { return table_; }
   const TrafficDisplay& display() const { return display_; }
-  const Capture& capture() const { return capture_; }
 
   // Handlers.
   void onCreated();
@@ -75,12 +59,6 @@ class App {
   void onMinimiseClicked();
   void onPanelHideClicked();
   void onCloseClicked();
-  void onRunClicked();
-  void onStopClicked();
-  void onClearClicked();
-  void onSaveClicked();
-  void onHostKey(int key);
-  void onHostLeftButton();
 
  private:
   Shell& shell_;

@@ -6,14 +6,14 @@
 
 namespace kestrova {
 
-void applyTransparency(Ui& ui, Transparency& transparency, std::uint8_t alpha) {
-  transparency.apply(ui.handle(Ctl::主窗口), alpha);
+void applyTransparency(Ui& ui, std::uint8_t alpha) {
+  ui.applyTransparency(ui.handle(Ctl::主窗口), alpha);
 }
 
-void transparencyFromSlider(Ui& ui, Transparency& transparency) {
+void transparencyFromSlider(Ui& ui) {
   // The slider keeps its position within its range; the clamp only guards the 8-bit alpha.
   const int p = std::clamp(ui.position(Ctl::滑块条1), slider().minimum, slider().maximum);
-  applyTransparency(ui, transparency, static_cast<std::uint8_t>(p + kSliderAlphaOffset));
+  applyTransparency(ui, static_cast<std::uint8_t>(p + kSliderAlphaOffset));
 }
 
 void foldOrUnfold(Ui& ui) {

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "platform/looks.h"
 #include "platform/ui.h"
 
 namespace kestrova {
@@ -15,9 +14,9 @@ inline constexpr std::uint8_t kInitialAlpha = 220;
 inline constexpr int kSliderAlphaOffset = 100;
 
 // The main window translucent with this alpha.
-void applyTransparency(Ui& ui, Transparency& transparency, std::uint8_t alpha);
+void applyTransparency(Ui& ui, std::uint8_t alpha);
 // Slider moved: alpha = position + 100.
-void transparencyFromSlider(Ui& ui, Transparency& transparency);
+void transparencyFromSlider(Ui& ui);
 // Exactly the folded height unfolds; any other height folds.
 void foldOrUnfold(Ui& ui);
 // Only a visible window is minimised.

@@ -172,4 +172,10 @@ std::span<const Ctl> stacking(Ctl parent) {
   }
 }
 
+const LayoutTables& layoutTables() {
+  static const LayoutTables tables{kWindow,       kControls, kContainers, &stacking,   kEditBoxes,
+                                   kProgressBars, kSlider,   kTimers,     &nextTabStop};
+  return tables;
+}
+
 }  // namespace kestrova

@@ -24,6 +24,22 @@ std::string pingCommand(std::string_view hostAnsi) {
   return command;
 }
 
+std::string directoryOf(std::string_view path, const LeadBytePredicate& isLeadByte) {
+  // Walk forward character by character: a backslash byte can be the second half of a
+  // two-byte character, so the path cannot be searched from its end.
+  std::size_t lastSeparator = std::string_view::npos;
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const auto b = static_cast<unsigned char>(path[i]);
+    if (b == '\\') {
+      lastSeparator = i;
+    } else if (isLeadByte(b) && i + 1 < path.size()) {
+      ++i;
+    }
+  }
+  if (lastSeparator == std::string_view::npos) return {};
+  return std::string(path.substr(0, lastSeparator));
+}
+
 std::string logFilePath(std::string_view directory) {
   std::string path(directory);
   path += '\\';
@@ -58,7 +74,7 @@ void Console::onClearClicked() {
 }
 
 void Console::onSaveClicked() {
-  const std::string path = logFilePath(files_.executableDirectory());
+  const std::string path = logFilePath(directoryOf(files_.executablePath(), isLeadByte_));
   std::string bytes = ui_.ansiText(Ctl::编辑框);
   bytes += "\r\n";
   files_.writeWholeFile(path, bytes);

@@ -30,6 +30,11 @@ bool hostTextAllowed(std::string_view text, const LeadBytePredicate& isLeadByte 
 // "ping " + host + " -t".
 std::string pingCommand(std::string_view hostAnsi);
 
+// The directory part of a full file path in ANSI text: everything before the last backslash
+// that is a character of its own (not the second byte of a two-byte character), so "C:" for a
+// file in a drive's root. A path without a backslash gives the empty text.
+std::string directoryOf(std::string_view path, const LeadBytePredicate& isLeadByte);
+
 // The log file's path: the directory, then "\MailList.txt".
 std::string logFilePath(std::string_view directory);
 

@@ -47,21 +47,21 @@ std::int32_t TrafficDisplay::showTraffic(std::int32_t current, std::int32_t& pre
   previous = current;
   // The bar shows the rounded value the label shows, halved.
   ui_.setPosition(bar, truncToInt32(numericValue(text) / 2));
-  colour_.set(barHandle, colour);
+  ui_.setBarColour(barHandle, colour);
   ui_.setText(label, text + "KB");
   return difference;
 }
 
 void TrafficDisplay::showNoTraffic(Ctl bar, NativeHandle barHandle, ColourRef colour, Ctl label) {
   ui_.setPosition(bar, 0);
-  colour_.set(barHandle, colour);
+  ui_.setBarColour(barHandle, colour);
   ui_.setText(label, twoDecimalText(0) + "KB");
 }
 
 void TrafficDisplay::showProcessor() {
   const int load = figures_.cpuLoadPercent();
   ui_.setPosition(Ctl::CPU进度条, load);
-  colour_.set(cpuBar_, kCpuBarColour);
+  ui_.setBarColour(cpuBar_, kCpuBarColour);
   ui_.setText(Ctl::CPU透明标签, integerText(load) + "%");
 }
 
@@ -75,7 +75,7 @@ void TrafficDisplay::showMemory() {
     percent = decimalRound(static_cast<double>(used) * 100, 0);
   }
   ui_.setPosition(Ctl::内存进度条, truncToInt32(percent));
-  colour_.set(memoryBar_, kMemoryBarColour);
+  ui_.setBarColour(memoryBar_, kMemoryBarColour);
   ui_.setText(Ctl::内存透明标签, plainNumberText(percent) + "%");
 }
 

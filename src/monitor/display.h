@@ -6,7 +6,6 @@
 
 #include "monitor/iftable.h"
 #include "platform/figures.h"
-#include "platform/looks.h"
 #include "platform/ui.h"
 
 namespace kestrova {
@@ -21,8 +20,7 @@ inline constexpr int kShownRow = 2;
 
 class TrafficDisplay {
  public:
-  TrafficDisplay(Ui& ui, BarColour& colour, SystemFigures& figures)
-      : ui_(ui), colour_(colour), figures_(figures) {}
+  TrafficDisplay(Ui& ui, SystemFigures& figures) : ui_(ui), figures_(figures) {}
 
   // Display reset: takes the four bar handles, sets the traffic total to 0 and takes the
   // processor-time baseline for the first tick. The previous counters are kept.
@@ -47,7 +45,6 @@ class TrafficDisplay {
   void showTotal();
 
   Ui& ui_;
-  BarColour& colour_;
   SystemFigures& figures_;
 
   std::int32_t prevIn_ = 0;

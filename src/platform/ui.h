@@ -9,12 +9,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/layout.h"
+#include "platform/controls.h"
 
 namespace kestrova {
 
 // A native window handle as a plain number (an HWND on Windows).
 using NativeHandle = std::uintptr_t;
+
+// A colour as the system stores it: 0x00BBGGRR.
+using ColourRef = std::uint32_t;
 
 enum class Event : std::uint8_t {
   created,            // main window, once, after every control exists, before the first show
@@ -25,16 +28,8 @@ enum class Event : std::uint8_t {
   leftButtonPressed,  // left-button-down taken from the queue
 };
 
-// Bits of EventArgs::shiftState.
-inline constexpr int kCtrlBit = 1;
-inline constexpr int kShiftBit = 2;
-inline constexpr int kAltBit = 4;
-
 struct EventArgs {
   int key = 0;  // virtual-key code (keyPressed)
-  int x = 0;    // within the control (leftButtonPressed)
-  int y = 0;
-  int shiftState = 0;
 };
 
 // A handler's result: false withholds the key or press from the control; no value or true
@@ -71,6 +66,12 @@ class Ui {
   // Progress bars (set) and the slider (read).
   virtual int position(Ctl c) const = 0;
   virtual void setPosition(Ctl c, int position) = 0;
+  // Gives the progress bar with this native handle its bar colour. The result is not examined.
+  virtual void setBarColour(NativeHandle bar, ColourRef colour) = 0;
+
+  // Makes the window layered (that extended style alone) with this constant alpha, 255 being
+  // opaque. No colour key. The results are not examined.
+  virtual void applyTransparency(NativeHandle window, std::uint8_t alpha) = 0;
 
   // The main window's outer height, and minimising it.
   virtual int outerHeight() const = 0;

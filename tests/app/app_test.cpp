@@ -59,12 +59,10 @@ struct FakedApp : ::testing::Test {
   testing::RowsIfTable ifTable;
   testing::FakeFigures figures;
   testing::FakeClock clock;
-  testing::FakeBarColour colour{ui};
-  testing::FakeTransparency transparency{ui};
   testing::ScriptedProcesses processes;
   testing::FakeFiles files;
   FakeShell shell;
-  App app{shell, Services{ui, ifTable, figures, clock, colour, transparency, processes, files}};
+  App app{shell, Services{ui, ifTable, figures, clock, processes, files}};
 };
 
 struct AppFixture : FakedApp {

@@ -10,7 +10,6 @@ namespace {
 
 struct AppearanceFixture : ::testing::Test {
   testing::FakeUi ui;
-  testing::FakeTransparency transparency{ui};
 };
 
 TEST_F(AppearanceFixture, TheSliderSetsTheAlphaToItsPositionPlusOneHundred) {
@@ -25,7 +24,7 @@ TEST_F(AppearanceFixture, TheSliderSetsTheAlphaToItsPositionPlusOneHundred) {
   for (const auto& c : cases) {
     ui.log.clear();
     ui.state(Ctl::滑块条1).position = c.position;
-    transparencyFromSlider(ui, transparency);
+    transparencyFromSlider(ui);
     EXPECT_EQ(ui.log, (std::vector<std::string>{c.call})) << c.position;
   }
 }

@@ -237,7 +237,7 @@ TEST_F(ConsoleFixture, AFailedSaveIsNotReported) {
 }
 
 TEST_F(ConsoleFixture, AtADriveRootTheLogLiesInTheRoot) {
-  files.directory = "C:";
+  files.exePath = "C:\\Kestrova.exe";
   console.onSaveClicked();
   EXPECT_EQ(files.files.count("C:\\MailList.txt"), 1u);
 }

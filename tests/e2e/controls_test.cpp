@@ -97,6 +97,27 @@ bool writtenByTheMonitor(Ctl c) {
   }
 }
 
+// The style bits that make each edit box what it is: the console box many lines with a
+// scroll bar and a frame, the host box one line that scrolls sideways, the note centred.
+TEST_F(Controls, EachEditBoxHasTheStyleOfItsUse) {
+  constexpr LONG_PTR kMask = ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | ES_AUTOHSCROLL |
+                             ES_CENTER | ES_RIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+  const struct {
+    Ctl box;
+    LONG_PTR style;
+  } cases[] = {
+      {Ctl::编辑框, ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP},
+      {Ctl::编辑框1, ES_AUTOHSCROLL | WS_TABSTOP},
+      {Ctl::编辑框2, ES_AUTOHSCROLL | ES_CENTER | WS_TABSTOP},
+  };
+  for (const auto& c : cases) {
+    HWND w = control(c.box);
+    ASSERT_NE(w, nullptr) << layoutOf(c.box).name;
+    EXPECT_EQ(style(w) & kMask, c.style)
+        << layoutOf(c.box).name << " style " << std::hex << style(w);
+  }
+}
+
 TEST_F(Controls, EachShowsItsTextReadBackThroughTheWideCalls) {
   int checked = 0;
   for (const auto& c : windowedControls()) {

@@ -13,7 +13,6 @@
 namespace kestrova {
 namespace {
 
-using testing::FakeBarColour;
 using testing::FakeFigures;
 using testing::FakeUi;
 using testing::RowsIfTable;
@@ -22,11 +21,10 @@ constexpr std::uint32_t kBase = 1000000;
 
 struct DisplayFixture : ::testing::Test {
   FakeUi ui;
-  FakeBarColour colour{ui};
   FakeFigures figures;
   RowsIfTable source;
   InterfaceTable table;
-  TrafficDisplay display{ui, colour, figures};
+  TrafficDisplay display{ui, figures};
 
   DisplayFixture() {
     table.create();

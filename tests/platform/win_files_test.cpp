@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "console/console.h"
 #include "platform/win32/handles.h"
 
 namespace kestrova::win {
@@ -36,14 +37,20 @@ struct WinFilesTest : ::testing::Test {
   void TearDown() override { DeleteFileA(path.c_str()); }
 };
 
-TEST_F(WinFilesTest, TheExecutableDirectoryHasNoTrailingBackslash) {
+TEST_F(WinFilesTest, TheExecutablePathIsTheRunningModulesFile) {
   char module[MAX_PATH * 4];
   const DWORD n = GetModuleFileNameA(nullptr, module, sizeof module);
-  const std::string dir = files.executableDirectory();
+  const std::string exe = files.executablePath();
+  ASSERT_FALSE(exe.empty());
+  EXPECT_EQ(exe, std::string(module, n));
+  EXPECT_NE(GetFileAttributesA(exe.c_str()), INVALID_FILE_ATTRIBUTES);
+  // The log's directory from it: the module's own, without a trailing backslash.
+  const std::string dir =
+      directoryOf(exe, [](unsigned char b) { return IsDBCSLeadByte(b) != FALSE; });
   ASSERT_FALSE(dir.empty());
   EXPECT_NE(dir.back(), '\\');
-  EXPECT_EQ(std::string(module, n).rfind(dir + "\\", 0), 0u);
-  EXPECT_EQ(std::string(module, n).find('\\', dir.size() + 1), std::string::npos);
+  EXPECT_EQ(exe.rfind(dir + "\\", 0), 0u);
+  EXPECT_EQ(exe.find('\\', dir.size() + 1), std::string::npos);
 }
 
 TEST_F(WinFilesTest, EveryByteIsWrittenUnchanged) {

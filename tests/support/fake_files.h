@@ -12,12 +12,12 @@ namespace kestrova::testing {
 
 class FakeFiles : public Files {
  public:
-  std::string directory = "C:\\Programs\\Kestrova";
+  std::string exePath = "C:\\Programs\\Kestrova\\Kestrova.exe";
   bool writable = true;
   std::map<std::string, std::string> files;
   int writes = 0;
 
-  std::string executableDirectory() override { return directory; }
+  std::string executablePath() override { return exePath; }
   bool writeWholeFile(const std::string& path, std::string_view bytes) override {
     ++writes;
     if (!writable) return false;

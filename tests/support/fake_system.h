@@ -1,6 +1,5 @@
-// Stand-ins for the system figures, the local clock, the bar colour and transparency calls,
-// and an interface table the test sets row by row. The colour and transparency calls land in
-// the FakeUi's log, so the order of bar positions and colours can be checked together.
+// Stand-ins for the system figures, the local clock and an interface table the test sets row
+// by row.
 #pragma once
 
 #include <cstdio>
@@ -11,44 +10,10 @@
 
 #include "monitor/iftable.h"
 #include "platform/figures.h"
-#include "platform/looks.h"
 #include "platform/system.h"
 #include "support/fake_ui.h"
 
 namespace kestrova::testing {
-
-// The layout name of the control (or 主窗口) that FakeUi gives this handle.
-inline std::string nameOfHandle(const FakeUi& ui, NativeHandle h) {
-  if (h == ui.handle(Ctl::主窗口)) return "主窗口";
-  for (const auto& c : controls()) {
-    if (ui.handle(c.id) == h) return std::string(c.name);
-  }
-  return "handle " + std::to_string(h);
-}
-
-class FakeBarColour : public BarColour {
- public:
-  explicit FakeBarColour(FakeUi& ui) : ui_(ui) {}
-  void set(NativeHandle bar, ColourRef colour) override {
-    char hex[16];
-    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(colour));
-    ui_.log.push_back("barColour " + nameOfHandle(ui_, bar) + " " + hex);
-  }
-
- private:
-  FakeUi& ui_;
-};
-
-class FakeTransparency : public Transparency {
- public:
-  explicit FakeTransparency(FakeUi& ui) : ui_(ui) {}
-  void apply(NativeHandle window, std::uint8_t alpha) override {
-    ui_.log.push_back("alpha " + nameOfHandle(ui_, window) + " " + std::to_string(alpha));
-  }
-
- private:
-  FakeUi& ui_;
-};
 
 class FakeFigures : public SystemFigures {
  public:

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <string>
@@ -78,6 +80,17 @@ class FakeUi : public Ui {
     state(c).position = p;
     record("setPosition", c, std::to_string(p));
   }
+  // Logged by the name of the control whose handle is given, e.g.
+  // "barColour 接收进度条 0x00FF00FF".
+  void setBarColour(NativeHandle bar, ColourRef colour) override {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%08X", static_cast<unsigned>(colour));
+    log.push_back("barColour " + nameOfHandle(bar) + " " + hex);
+  }
+  // E.g. "alpha 主窗口 220".
+  void applyTransparency(NativeHandle window, std::uint8_t alpha) override {
+    log.push_back("alpha " + nameOfHandle(window) + " " + std::to_string(alpha));
+  }
   int outerHeight() const override { return outer; }
   void setOuterHeight(int h) override {
     outer = h;
@@ -94,6 +107,15 @@ class FakeUi : public Ui {
   bool quitPending() const override { return quit; }
 
  private:
+  // The layout name of the control (or 主窗口) that this fake gives the handle.
+  std::string nameOfHandle(NativeHandle h) const {
+    if (h == handle(Ctl::主窗口)) return "主窗口";
+    for (const auto& c : controls()) {
+      if (handle(c.id) == h) return std::string(c.name);
+    }
+    return "handle " + std::to_string(h);
+  }
+
   void record(const char* what, Ctl c, std::string_view arg) {
     std::string line = std::string(what) + " " +
                        (c == Ctl::主窗口 ? std::string("主窗口") : std::string(layoutOf(c).name));

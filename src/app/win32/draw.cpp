@@ -283,17 +283,6 @@ void paintTab(HWND tab, HDC dc, HFONT font, const TabLook& look, int hotItem) {
   }
 }
 
-void drawTabItem(const DRAWITEMSTRUCT& item, HFONT font, const TabLook& look, bool hot) {
-  const RECT& r = item.rcItem;
-  BackBuffer buffer(item.hDC, r);
-  HDC dc = buffer.dc();
-  fill(dc, r, colorRef(look.fill));
-  const bool current = (item.itemState & ODS_SELECTED) != 0;
-  const Rgb colour = hot ? look.hot : (current ? look.current : look.other);
-  drawTabCaption(dc, r, tabItemText(item.hwndItem, static_cast<int>(item.itemID)), font,
-                 colorRef(colour));
-}
-
 // ---- Group boxes, labels, transparent labels ----
 
 void paintGroupBox(HWND box, HDC dc, const GroupBoxLook& look) {
@@ -416,19 +405,6 @@ void invalidateInFront(HWND window) {
 }
 
 // ---- Edit boxes ----
-
-DWORD editBoxStyle(const EditBoxLook& look) {
-  DWORD style = look.framed ? WS_BORDER : 0;
-  switch (look.align) {
-    case Align::centre:
-      return style | ES_CENTER;
-    case Align::right:
-      return style | ES_RIGHT;
-    case Align::left:
-      break;
-  }
-  return style | ES_LEFT;
-}
 
 HBRUSH colourEditBox(HDC dc, const EditBoxLook& look, BrushCache& brushes) {
   SetTextColor(dc, colorRef(look.text));

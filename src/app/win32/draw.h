@@ -61,8 +61,6 @@ int tabItemAt(HWND tab, POINT client);
 // WM_PAINT (and WM_PRINTCLIENT) of the whole control: page area, strip, frame and tabs all
 // black, each tab's caption in its colour; `hotItem` is the tab under the mouse or -1.
 void paintTab(HWND tab, HDC dc, HFONT font, const TabLook& look, int hotItem);
-// WM_DRAWITEM of one tab, for when the system paints the control itself.
-void drawTabItem(const DRAWITEMSTRUCT& item, HFONT font, const TabLook& look, bool hot);
 
 // ---- Group boxes, labels, transparent labels: WM_PAINT / WM_PRINTCLIENT ----
 
@@ -91,8 +89,6 @@ void invalidateInFront(HWND window);
 
 // ---- Edit boxes ----
 
-// Style bits of the box's look: WS_BORDER for the framed one, ES_LEFT/ES_CENTER/ES_RIGHT.
-DWORD editBoxStyle(const EditBoxLook& look);
 // WM_CTLCOLOREDIT (and WM_CTLCOLORSTATIC of a read-only or disabled box): sets the text and
 // background colours on `dc` and returns the background brush (owned by `brushes`).
 HBRUSH colourEditBox(HDC dc, const EditBoxLook& look, BrushCache& brushes);

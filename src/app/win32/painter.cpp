@@ -31,9 +31,6 @@ bool LookPainter::drawItem(Ctl c, const DRAWITEMSTRUCT& item) {
     case Kind::pictureButton:
       drawPictureButton(item, pictures_.of(c), pictureState(item, hover_[index(c)]));
       return true;
-    case Kind::tabControl:
-      drawTabItem(item, tabFont_.get(), tabLook(), hotTab_ == static_cast<int>(item.itemID));
-      return true;
     default:
       return false;
   }

@@ -189,11 +189,4 @@ PictureSet Pictures::of(Ctl button) const {
   return PictureSet{};
 }
 
-bool Pictures::complete() const {
-  for (const auto& p : pictures_) {
-    if (!p.bitmap) return false;
-  }
-  return true;
-}
-
 }  // namespace kestrova::win

@@ -44,8 +44,6 @@ class Pictures {
   // The pictures of 图形按钮4, 图形按钮1, 图形按钮5 or 图形按钮3; an empty set for any other
   // control.
   PictureSet of(Ctl button) const;
-  // Whether every picture was decoded.
-  bool complete() const;
 
   static constexpr std::size_t kCount = 8;
 

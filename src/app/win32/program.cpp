@@ -1,11 +1,11 @@
 #include "app/win32/program.h"
 
 #include "app/app.h"
+#include "app/layout.h"
 #include "app/win32/painter.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/win_figures.h"
 #include "platform/win32/win_files.h"
-#include "platform/win32/win_looks.h"
 #include "platform/win32/win_process.h"
 #include "platform/win32/win_system.h"
 #include "resource_ids.h"
@@ -27,18 +27,16 @@ void runProgram(HINSTANCE instance, ProgramVariant& variant) {
   UniqueIcon smallIcon(loadIcon(instance, SM_CXSMICON));
   LookPainter painter(instance);
 
-  Toolkit toolkit(instance);
+  Toolkit toolkit(instance, layoutTables());
   toolkit.setPainter(&painter);
   toolkit.setIcons(largeIcon.get(), smallIcon.get());
 
   WinIfTableSource ifTable;
   WinSystemFigures figures;
   WinLocalClock clock;
-  WinBarColour barColour;
-  WinTransparency transparency;
   WinProcessSystem processes;
   WinFiles files;
-  App app(toolkit, Services{variant.ui(toolkit), ifTable, figures, clock, barColour, transparency,
+  App app(toolkit, Services{variant.ui(toolkit), ifTable, figures, clock,
                             variant.processes(processes), files});
   variant.starting(toolkit);
   app.startUp();

@@ -41,21 +41,21 @@ const wchar_t* className(Kind k) {
   return L"";
 }
 
-const EditBoxSpec* editSpec(Ctl c) {
-  for (const auto& e : editBoxes()) {
+const EditBoxSpec* editSpec(const LayoutTables& t, Ctl c) {
+  for (const auto& e : t.editBoxes) {
     if (e.id == c) return &e;
   }
   return nullptr;
 }
 
-const RangeSpec* rangeSpec(Ctl c) {
-  for (const auto& r : progressBars()) {
+const RangeSpec* rangeSpec(const LayoutTables& t, Ctl c) {
+  for (const auto& r : t.progressBars) {
     if (r.id == c) return &r;
   }
   return nullptr;
 }
 
-DWORD styleOf(const ControlSpec& s) {
+DWORD styleOf(const LayoutTables& t, const ControlSpec& s) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
   if (s.visible) style |= WS_VISIBLE;
   if (!s.enabled) style |= WS_DISABLED;
@@ -76,7 +76,7 @@ DWORD styleOf(const ControlSpec& s) {
       style |= BS_OWNERDRAW | (s.kind == Kind::superButton ? WS_TABSTOP : 0);
       break;
     case Kind::editBox: {
-      const EditBoxSpec* e = editSpec(s.id);
+      const EditBoxSpec* e = editSpec(t, s.id);
       if (e != nullptr && e->multiLine) {
         style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_BORDER;
       } else {
@@ -122,21 +122,14 @@ void disableTheme(HWND h) {
   if (fn != nullptr) fn(h, L" ", L" ");  // names of no theme
 }
 
-int shiftStateNow() {
-  int bits = 0;
-  if (GetKeyState(VK_CONTROL) < 0) bits |= kCtrlBit;
-  if (GetKeyState(VK_SHIFT) < 0) bits |= kShiftBit;
-  if (GetKeyState(VK_MENU) < 0) bits |= kAltBit;
-  return bits;
-}
-
 Toolkit* fromWindow(HWND h) {
   return reinterpret_cast<Toolkit*>(GetWindowLongPtrW(h, GWLP_USERDATA));
 }
 
 }  // namespace
 
-Toolkit::Toolkit(HINSTANCE instance) : instance_(instance) {
+Toolkit::Toolkit(HINSTANCE instance, const LayoutTables& layout)
+    : instance_(instance), layout_(layout) {
   barColours_.fill(CLR_DEFAULT);
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof(icc);
@@ -162,7 +155,7 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
   wc.hIconSm = smallIcon_;
   RegisterClassExW(&wc);
 
-  const WindowSpec& w = mainWindowSpec();
+  const WindowSpec& w = layout_.window;
   const int left = (GetSystemMetrics(SM_CXSCREEN) - w.width) / 2;
   const int top = (GetSystemMetrics(SM_CYSCREEN) - w.height) / 2;
   HWND main = CreateWindowExW(0, kMainClass, toWide(w.title).c_str(),
@@ -175,16 +168,16 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
     SendMessageW(main, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
   // Each parent's children in stacking order, front first: a new child goes to the back.
-  for (Ctl parent : containers()) {
+  for (Ctl parent : layout_.containers) {
     HWND previous = HWND_TOP;
-    for (Ctl c : stacking(parent)) {
+    for (Ctl c : layout_.stacking(parent)) {
       createControl(c);
       SetWindowPos(hwnds_[index(c)], previous, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
       previous = hwnds_[index(c)];
     }
   }
-  for (const auto& t : timers())
+  for (const auto& t : layout_.timers)
     SetTimer(main, static_cast<UINT_PTR>(controlId(t.id)), t.intervalMs, nullptr);
 
   raise(Ctl::主窗口, Event::created);
@@ -193,12 +186,12 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
 }
 
 void Toolkit::createControl(Ctl c) {
-  const ControlSpec& s = layoutOf(c);
+  const ControlSpec& s = spec(c);
   HWND parent = hwnds_[index(s.parent)];
   const std::wstring text = s.kind == Kind::tabControl ? std::wstring() : toWide(s.text);
   HWND h = CreateWindowExW(
-      0, className(s.kind), text.c_str(), styleOf(s), s.left, s.top, s.width, s.height, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(c))), instance_, nullptr);
+      0, className(s.kind), text.c_str(), styleOf(layout_, s), s.left, s.top, s.width, s.height,
+      parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId(c))), instance_, nullptr);
   hwnds_[index(c)] = h;
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   disableTheme(h);
@@ -209,13 +202,13 @@ void Toolkit::createControl(Ctl c) {
       SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
       break;
     case Kind::progressBar:
-      if (const RangeSpec* r = rangeSpec(c)) {
+      if (const RangeSpec* r = rangeSpec(layout_, c)) {
         SendMessageW(h, PBM_SETRANGE32, static_cast<WPARAM>(r->minimum), r->maximum);
         SendMessageW(h, PBM_SETPOS, static_cast<WPARAM>(r->initial), 0);
       }
       break;
     case Kind::sliderBar: {
-      const SliderSpec& sl = slider();
+      const SliderSpec& sl = layout_.slider;
       SendMessageW(h, TBM_SETRANGE, FALSE, MAKELPARAM(sl.minimum, sl.maximum));
       SendMessageW(h, TBM_SETPAGESIZE, 0, sl.pageSize);
       SendMessageW(h, TBM_SETLINESIZE, 0, sl.lineSize);
@@ -244,8 +237,7 @@ void Toolkit::processPendingEvents() {
     if (msg.message == WM_QUIT) {
       // The quit request stays for the message loop.
       quitPending_ = true;
-      quitCode_ = static_cast<int>(msg.wParam);
-      PostQuitMessage(quitCode_);
+      PostQuitMessage(static_cast<int>(msg.wParam));
       return;
     }
     dispatch(msg);
@@ -300,46 +292,36 @@ bool Toolkit::preTranslate(MSG& msg) {
       if (!isMain && hasBinding(c, Event::keyPressed)) {
         EventArgs a;
         a.key = static_cast<int>(msg.wParam);
-        a.shiftState = shiftStateNow();
         if (raise(c, Event::keyPressed, a) == std::optional<bool>(false)) return true;
       }
       if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB) return moveFocusByTab();
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (isMain || dragsWindow(layoutOf(c).kind)) {
+      if (isMain || dragsWindow(spec(c).kind)) {
         // Moves the window exactly as a press on a title bar would; the control gets nothing.
         ReleaseCapture();
         SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
         return true;
       }
       // The second press of a double click comes as WM_LBUTTONDBLCLK: a press all the same.
-      if (hasBinding(c, Event::leftButtonPressed)) {
-        EventArgs a;
-        a.x = GET_X_LPARAM(msg.lParam);
-        a.y = GET_Y_LPARAM(msg.lParam);
-        if (msg.wParam & MK_CONTROL) a.shiftState |= kCtrlBit;
-        if (msg.wParam & MK_SHIFT) a.shiftState |= kShiftBit;
-        if (GetKeyState(VK_MENU) < 0) a.shiftState |= kAltBit;
-        return raise(c, Event::leftButtonPressed, a) == std::optional<bool>(false);
-      }
-      return false;
+      return raise(c, Event::leftButtonPressed) == std::optional<bool>(false);
     default:
       return false;
   }
 }
 
 bool Toolkit::moveFocusByTab() {
-  const int shift = shiftStateNow();
   // Ctrl+Tab and Alt+Tab are not ours; the control or the system gets them.
-  if ((shift & (kCtrlBit | kAltBit)) != 0) return false;
+  if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
   const Ctl focused = controlOf(GetFocus());
   const std::optional<Ctl> from =
       focused == Ctl::主窗口 ? std::nullopt : std::optional<Ctl>(focused);
-  const std::optional<Ctl> next = nextTabStop(from, (shift & kShiftBit) != 0, [this](Ctl c) {
-    HWND h = hwnds_[index(c)];
-    return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
-  });
+  const std::optional<Ctl> next =
+      layout_.nextTabStop(from, GetKeyState(VK_SHIFT) < 0, [this](Ctl c) {
+        HWND h = hwnds_[index(c)];
+        return h != nullptr && IsWindowVisible(h) && IsWindowEnabled(h);
+      });
   if (next) SetFocus(hwnds_[index(*next)]);
   // Taken here in every case: a multi-line edit box would type a tab character.
   return true;
@@ -372,7 +354,7 @@ LRESULT Toolkit::onMainMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_DESTROY:
-      for (const auto& t : timers()) KillTimer(h, static_cast<UINT_PTR>(controlId(t.id)));
+      for (const auto& t : layout_.timers) KillTimer(h, static_cast<UINT_PTR>(controlId(t.id)));
       hwnds_[index(Ctl::主窗口)] = nullptr;
       quitPending_ = true;
       PostQuitMessage(0);
@@ -387,7 +369,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_COMMAND: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
       if (c == Ctl::主窗口) return false;
-      const Kind k = layoutOf(c).kind;
+      const Kind k = spec(c).kind;
       if ((k == Kind::superButton || k == Kind::pictureButton) && HIWORD(w) == BN_CLICKED) {
         raise(c, Event::clicked);
       }
@@ -396,7 +378,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     }
     case WM_HSCROLL: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
-      if (c != Ctl::滑块条1) return false;
+      if (c != layout_.slider.id) return false;
       // Every notification but the one that closes a drag or a key press.
       if (LOWORD(w) != TB_ENDTRACK) raise(c, Event::positionChanged);
       result = 0;
@@ -406,18 +388,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
       const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
       const Ctl c = controlOf(dis->hwndItem);
       if (c == Ctl::主窗口) return false;
-      if (painter_ != nullptr && painter_->drawItem(c, *dis)) {
-        result = TRUE;
-        return true;
-      }
-      // Until a painter draws them: black, with the caption in white.
-      FillRect(dis->hDC, &dis->rcItem, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-      RECT r = dis->rcItem;
-      std::wstring caption(static_cast<std::size_t>(GetWindowTextLengthW(dis->hwndItem)), L'\0');
-      GetWindowTextW(dis->hwndItem, caption.data(), static_cast<int>(caption.size() + 1));
-      SetBkMode(dis->hDC, TRANSPARENT);
-      SetTextColor(dis->hDC, RGB(255, 255, 255));
-      DrawTextW(dis->hDC, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+      if (painter_ == nullptr || !painter_->drawItem(c, *dis)) return false;
       result = TRUE;
       return true;
     }
@@ -445,7 +416,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
 
 LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  const Kind kind = layoutOf(c).kind;
+  const Kind kind = spec(c).kind;
   if (kind == Kind::groupBox) {
     LRESULT result = 0;
     if (onChildNotification(m, w, l, result)) return result;
@@ -501,8 +472,7 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
       }
       break;
     case PBM_SETPOS:
-    case PBM_SETBARCOLOR:
-      if (kind == Kind::progressBar) return onBarMessage(c, h, m, w, l);
+      if (kind == Kind::progressBar) return onBarPosition(c, h, w, l);
       break;
     case WM_LBUTTONDBLCLK:
       // An owner-drawn button would take the second press of a quick double click as a mere
@@ -517,20 +487,10 @@ LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   return CallWindowProcW(original, h, m, w, l);
 }
 
-LRESULT Toolkit::onBarMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
+LRESULT Toolkit::onBarPosition(Ctl c, HWND h, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  if (m == PBM_SETBARCOLOR) {
-    // The colour goes to every bar on every tick; a bar repaints only when it really changes.
-    const auto colour = static_cast<COLORREF>(l);
-    const COLORREF previous = barColours_[index(c)];
-    if (previous == colour) return static_cast<LRESULT>(previous);
-    barColours_[index(c)] = colour;
-    CallWindowProcW(original, h, m, w, l);
-    if (painter_ != nullptr) painter_->changed(c, h);
-    return static_cast<LRESULT>(previous);
-  }
   const LRESULT before = CallWindowProcW(original, h, PBM_GETPOS, 0, 0);
-  const LRESULT r = CallWindowProcW(original, h, m, w, l);
+  const LRESULT r = CallWindowProcW(original, h, PBM_SETPOS, w, l);
   if (painter_ != nullptr && CallWindowProcW(original, h, PBM_GETPOS, 0, 0) != before) {
     painter_->changed(c, h);
   }
@@ -583,7 +543,8 @@ void Toolkit::setVisible(Ctl c, bool shown) {
 }
 
 int Toolkit::position(Ctl c) const {
-  if (c == Ctl::滑块条1) return static_cast<int>(SendMessageW(hwnds_[index(c)], TBM_GETPOS, 0, 0));
+  if (c == layout_.slider.id)
+    return static_cast<int>(SendMessageW(hwnds_[index(c)], TBM_GETPOS, 0, 0));
   return static_cast<int>(SendMessageW(hwnds_[index(c)], PBM_GETPOS, 0, 0));
 }
 
@@ -591,6 +552,27 @@ void Toolkit::setPosition(Ctl c, int position) {
   // First into 0..32767, then the bar keeps it within its own range.
   const int p = std::clamp(position, 0, 32767);
   SendMessageW(hwnds_[index(c)], PBM_SETPOS, static_cast<WPARAM>(p), 0);
+}
+
+void Toolkit::setBarColour(NativeHandle bar, ColourRef colour) {
+  HWND h = reinterpret_cast<HWND>(bar);
+  const Ctl c = controlOf(h);
+  if (c == Ctl::主窗口 || spec(c).kind != Kind::progressBar) {
+    SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
+    return;
+  }
+  // The colour comes for every bar on every tick; a bar repaints only when it really changes.
+  if (barColours_[index(c)] == colour) return;
+  barColours_[index(c)] = colour;
+  SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
+  if (painter_ != nullptr) painter_->changed(c, h);
+}
+
+void Toolkit::applyTransparency(NativeHandle window, std::uint8_t alpha) {
+  HWND h = reinterpret_cast<HWND>(window);
+  // Written as the whole extended style, not added to it.
+  SetWindowLongA(h, GWL_EXSTYLE, WS_EX_LAYERED);
+  SetLayeredWindowAttributes(h, 0, alpha, LWA_ALPHA);
 }
 
 int Toolkit::outerHeight() const {

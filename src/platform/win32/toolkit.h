@@ -1,5 +1,6 @@
 // The windowing toolkit over user32/comctl32: creates the main window and its controls from
-// the layout table, addresses them by layout name, routes their events to the bound handlers.
+// the layout tables it is given, addresses them by layout name, routes their events to the bound
+// handlers.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/app.h"
+#include "platform/controls.h"
+#include "platform/shell.h"
 #include "platform/ui.h"
 #include "platform/win32/handles.h"
 
@@ -46,7 +48,7 @@ struct Painter {
 
 class Toolkit final : public Ui, public Shell {
  public:
-  explicit Toolkit(HINSTANCE instance);
+  Toolkit(HINSTANCE instance, const LayoutTables& layout);
   Toolkit(const Toolkit&) = delete;
   Toolkit& operator=(const Toolkit&) = delete;
   ~Toolkit() override;
@@ -74,13 +76,13 @@ class Toolkit final : public Ui, public Shell {
   void setVisible(Ctl c, bool shown) override;
   int position(Ctl c) const override;
   void setPosition(Ctl c, int position) override;
+  void setBarColour(NativeHandle bar, ColourRef colour) override;
+  void applyTransparency(NativeHandle window, std::uint8_t alpha) override;
   int outerHeight() const override;
   void setOuterHeight(int height) override;
   void minimise() override;
   void processPendingEvents() override;
   bool quitPending() const override { return quitPending_; }
-
-  HWND hwnd(Ctl c) const { return hwnds_[index(c)]; }
 
  private:
   static LRESULT CALLBACK mainProc(HWND, UINT, WPARAM, LPARAM);
@@ -88,7 +90,7 @@ class Toolkit final : public Ui, public Shell {
 
   LRESULT onMainMessage(HWND, UINT, WPARAM, LPARAM);
   LRESULT onControlMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
-  LRESULT onBarMessage(Ctl, HWND, UINT, WPARAM, LPARAM);
+  LRESULT onBarPosition(Ctl, HWND, WPARAM, LPARAM);
   // Messages that a container (the main window or a group box) gets about its children.
   bool onChildNotification(UINT, WPARAM, LPARAM, LRESULT& result);
 
@@ -102,8 +104,10 @@ class Toolkit final : public Ui, public Shell {
   bool moveFocusByTab();
   void dispatch(MSG& msg);
   Ctl controlOf(HWND h) const;
+  const ControlSpec& spec(Ctl c) const { return layout_.controls[index(c)]; }
 
   HINSTANCE instance_;
+  const LayoutTables& layout_;
   std::array<HWND, kControlCount + 1> hwnds_{};
   std::array<WNDPROC, kControlCount> originalProcs_{};
   std::array<bool, kControlCount> hovering_{};
@@ -114,7 +118,6 @@ class Toolkit final : public Ui, public Shell {
   HICON smallIcon_ = nullptr;
   Painter* painter_ = nullptr;
   bool quitPending_ = false;
-  int quitCode_ = 0;
 };
 
 }  // namespace kestrova::win

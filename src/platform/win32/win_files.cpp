@@ -9,15 +9,14 @@
 
 namespace kestrova::win {
 
-std::string WinFiles::executableDirectory() {
+std::string WinFiles::executablePath() {
   // The path can be longer than MAX_PATH; a full buffer means it was cut short.
   std::vector<char> path(MAX_PATH);
   for (;;) {
     const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
     if (n == 0) return {};
     if (n < path.size()) {
-      return directoryOf(std::string_view(path.data(), n),
-                         [](unsigned char b) { return IsDBCSLeadByte(b) != FALSE; });
+      return std::string(path.data(), n);
     }
     if (path.size() >= 32768) return {};
     path.resize(path.size() * 2);

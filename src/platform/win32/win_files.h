@@ -10,7 +10,7 @@ namespace kestrova::win {
 
 class WinFiles final : public Files {
  public:
-  std::string executableDirectory() override;
+  std::string executablePath() override;
   bool writeWholeFile(const std::string& path, std::string_view bytes) override;
 };
 
