@@ -186,7 +186,7 @@ void Toolkit::createMainWindow(std::vector<Binding> bindings) {
 }
 
 void Toolkit::createControl(Ctl c) {
-  const ControlSpec& s = spec(c);
+  const ControlSpec& s = tableEntry(c);
   HWND parent = hwnds_[index(s.parent)];
   const std::wstring text = s.kind == Kind::tabControl ? std::wstring() : toWide(s.text);
   HWND h = CreateWindowExW(
@@ -298,7 +298,7 @@ bool Toolkit::preTranslate(MSG& msg) {
       return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      if (isMain || dragsWindow(spec(c).kind)) {
+      if (isMain || dragsWindow(tableEntry(c).kind)) {
         // Moves the window exactly as a press on a title bar would; the control gets nothing.
         ReleaseCapture();
         SendMessageW(main, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(msg.pt.x, msg.pt.y));
@@ -369,7 +369,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
     case WM_COMMAND: {
       const Ctl c = controlOf(reinterpret_cast<HWND>(l));
       if (c == Ctl::主窗口) return false;
-      const Kind k = spec(c).kind;
+      const Kind k = tableEntry(c).kind;
       if ((k == Kind::superButton || k == Kind::pictureButton) && HIWORD(w) == BN_CLICKED) {
         raise(c, Event::clicked);
       }
@@ -416,7 +416,7 @@ bool Toolkit::onChildNotification(UINT m, WPARAM w, LPARAM l, LRESULT& result) {
 
 LRESULT Toolkit::onControlMessage(Ctl c, HWND h, UINT m, WPARAM w, LPARAM l) {
   const WNDPROC original = originalProcs_[index(c)];
-  const Kind kind = spec(c).kind;
+  const Kind kind = tableEntry(c).kind;
   if (kind == Kind::groupBox) {
     LRESULT result = 0;
     if (onChildNotification(m, w, l, result)) return result;
@@ -557,7 +557,7 @@ void Toolkit::setPosition(Ctl c, int position) {
 void Toolkit::setBarColour(NativeHandle bar, ColourRef colour) {
   HWND h = reinterpret_cast<HWND>(bar);
   const Ctl c = controlOf(h);
-  if (c == Ctl::主窗口 || spec(c).kind != Kind::progressBar) {
+  if (c == Ctl::主窗口 || tableEntry(c).kind != Kind::progressBar) {
     SendMessageW(h, PBM_SETBARCOLOR, 0, static_cast<LPARAM>(colour));
     return;
   }

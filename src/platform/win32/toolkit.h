@@ -104,7 +104,7 @@ class Toolkit final : public Ui, public Shell {
   bool moveFocusByTab();
   void dispatch(MSG& msg);
   Ctl controlOf(HWND h) const;
-  const ControlSpec& spec(Ctl c) const { return layout_.controls[index(c)]; }
+  const ControlSpec& tableEntry(Ctl c) const { return layout_.controls[index(c)]; }
 
   HINSTANCE instance_;
   const LayoutTables& layout_;
